@@ -1,0 +1,64 @@
+// A stand-in for the service engine, for tests and the demo installation.
+// It takes the engine's command line
+//
+//   vexa -c CONFIG -t http://HOST:PORT/?concurrency=K -d
+//
+// listens on HOST:PORT, answers every POST with "HTTP/1.1 200 OK" (its
+// Content-length header last), and exits after answering SHUTDOWN.
+#include "listener.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kAnswerBody[] = "<UMF_PROC><STATUS>OK</STATUS></UMF_PROC>";
+
+// HOST and PORT from http://HOST:PORT/...
+bool parseAddress(const std::string& url, std::string* host, std::uint16_t* port) {
+  const std::string scheme = "http://";
+  if (url.compare(0, scheme.size(), scheme) != 0) return false;
+  size_t start = scheme.size();
+  size_t colon = url.find(':', start);
+  if (colon == std::string::npos) return false;
+  *host = url.substr(start, colon - start);
+  long value = std::strtol(url.c_str() + colon + 1, nullptr, 10);
+  if (value <= 0 || value > 65535) return false;
+  *port = static_cast<std::uint16_t>(value);
+  return !host->empty();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string url;
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], "-t") == 0) url = argv[i + 1];
+  std::string host;
+  std::uint16_t port = 0;
+  if (!parseAddress(url, &host, &port)) {
+    std::fprintf(stderr, "usage: vexa -c CONFIG -t http://HOST:PORT/?concurrency=K -d\n");
+    return 2;
+  }
+
+  peer::startup();
+  peer::Handle listener = 0;
+  if (!peer::listenOn(host, port, &listener, &port)) {
+    std::fprintf(stderr, "vexa: cannot listen on %s port %u\n", host.c_str(), static_cast<unsigned>(port));
+    return 1;
+  }
+  for (bool running = true; running;) {
+    peer::Handle client = 0;
+    if (!peer::acceptClient(listener, &client, -1)) continue;
+    std::string request = peer::receiveRequest(client, 5000);
+    running = request.find("<NAME>SHUTDOWN</NAME>") == std::string::npos;
+    peer::sendAll(client, "HTTP/1.1 200 OK\r\nContent-type: text/xml\r\nContent-length: " +
+                              std::to_string(sizeof kAnswerBody - 1) + "\r\n\r\n" + kAnswerBody);
+    peer::closeHandle(client);
+  }
+  peer::closeHandle(listener);
+  peer::cleanup();
+  return 0;
+}

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds Xerces-C++ from Debian's source package as a static library for one
+# target and installs it into a cache folder that later runs reuse.
+#
+#   build-xerces.sh native|mingw   -> prints the install prefix on stdout
+#
+# The build is trimmed to what the tool needs: no network accessor (a
+# descriptor must never make the tool fetch anything), in-memory messages
+# (no message catalogue to ship) and the platform's own transcoder (no ICU).
+set -euo pipefail
+
+target=${1:?usage: build-xerces.sh native|mingw}
+here=$(cd "$(dirname "$0")/.." && pwd)
+cache=${ZERINCTL_CACHE:-/var/cache/zerinctl}
+version=3.2.4
+
+case "$target" in
+  native)
+    opts=(-Dtranscoder=gnuiconv)
+    ;;
+  mingw)
+    opts=(-Dtranscoder=windows
+          -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake")
+    ;;
+  *) echo "build-xerces.sh: unknown target '$target'" >&2; exit 2 ;;
+esac
+opts+=(-DBUILD_SHARED_LIBS=OFF -Dnetwork=OFF -Dmessage-loader=inmemory
+       -DCMAKE_BUILD_TYPE=Release -DCMAKE_POSITION_INDEPENDENT_CODE=ON)
+
+# The key covers everything that changes the result, so editing an option or
+# the toolchain file gives a fresh build instead of a stale cache hit.
+key=$( { echo "$version ${opts[*]//$here/}"; cat "$here/cmake/mingw-w64-x86_64.cmake"; } \
+       | sha256sum | cut -c1-12)
+prefix="$cache/xerces-$version-$target-$key"
+if [ -f "$prefix/.complete" ]; then
+  echo "$prefix"
+  exit 0
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+(
+  cd "$work"
+  apt-get source --download-only xerces-c >&2
+  tar xf xerces-c_*.orig.tar.* >&2
+  src=$(find . -maxdepth 1 -type d -name 'xerces-c*' | head -n 1)
+  mkdir build && cd build
+  cmake -S "../$src" -B . -DCMAKE_INSTALL_PREFIX="$prefix" "${opts[@]}" >&2
+  cmake --build . --target xerces-c -j"$(nproc)" >&2
+  rm -rf "$prefix"
+  cmake -P src/cmake_install.cmake >&2
+) 1>&2
+touch "$prefix/.complete"
+echo "$prefix"

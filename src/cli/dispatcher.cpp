@@ -1,0 +1,138 @@
+#include "cli/dispatcher.h"
+
+#include "commands/stop_check.h"
+#include "config/folders.h"
+#include "config/text.h"
+#include "platform/system.h"
+
+#include <xercesc/util/PlatformUtils.hpp>
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+namespace {
+
+using Arguments = char* const*;
+using Operation = int (*)(const std::string& toolFolder, Arguments args);
+
+// Stands where the by-name forms have the repository name; the explicit
+// forms need argument 2 to begin with it.
+constexpr char kMarker[] = "_VEXADEFAULT_";
+constexpr int kAnyCount = INT_MAX;
+
+enum class Condition { kNone, kStartsWithMarker, kAll, kNotAll };
+
+struct CommandForm {
+  const char* word;
+  int minCount;  // argument counts, argument 0 included
+  int maxCount;
+  Condition condition;
+  Operation run;  // nullptr: the form is known but has no operation yet
+};
+
+int invalidDeleteParameters(const std::string&, Arguments) {
+  printOut("Invalid parameters\n");
+  return -2;
+}
+
+int stopByName(const std::string& toolFolder, Arguments a) {
+  return stopRepository(toolFolder, a[2], a[3], a[4]);
+}
+
+int checkByName(const std::string& toolFolder, Arguments a) {
+  return checkRepository(toolFolder, a[2], a[3], a[4]);
+}
+
+// The explicit forms: the ten-argument one is the nine-argument one with
+// everything from the host on moved one place to the right.
+template <int kHost>
+int stopExplicit(const std::string& toolFolder, Arguments a) {
+  return stopServiceDirect(toolFolder, a[3], a[4], a[kHost], parseInteger(a[kHost + 1]),
+                           a[kHost + 2]);
+}
+
+template <int kHost>
+int checkExplicit(const std::string& toolFolder, Arguments a) {
+  return checkServiceDirect(toolFolder, a[3], a[4], a[kHost], parseInteger(a[kHost + 1]),
+                            a[kHost + 2]);
+}
+
+// In the order the command words are tested; within a word, the first form
+// that fits decides.
+const CommandForm kForms[] = {
+    {"-delete", 3, 3, Condition::kNone, nullptr},
+    {"-delete", 5, 5, Condition::kNone, nullptr},
+    {"-delete", 0, kAnyCount, Condition::kNone, invalidDeleteParameters},
+    {"-stop", 5, 5, Condition::kNone, stopByName},
+    {"-stop", 9, 9, Condition::kStartsWithMarker, stopExplicit<6>},
+    {"-stop", 10, 10, Condition::kStartsWithMarker, stopExplicit<7>},
+    {"-start", 5, 5, Condition::kNone, nullptr},
+    {"-start", 9, 9, Condition::kStartsWithMarker, nullptr},
+    {"-start", 10, 10, Condition::kStartsWithMarker, nullptr},
+    {"-startdebug", 5, 5, Condition::kNone, nullptr},
+    {"-startdebug", 9, 9, Condition::kStartsWithMarker, nullptr},
+    {"-startdebug", 10, 10, Condition::kStartsWithMarker, nullptr},
+    {"-check", 5, 5, Condition::kNone, checkByName},
+    {"-check", 9, 9, Condition::kStartsWithMarker, checkExplicit<6>},
+    {"-check", 10, 10, Condition::kStartsWithMarker, checkExplicit<7>},
+    // The salt forms read arguments 2 to 4 whatever the count, so fewer
+    // than five arguments is wrong usage.
+    {"-importsalt", 5, kAnyCount, Condition::kAll, nullptr},
+    {"-importsalt", 5, kAnyCount, Condition::kNotAll, nullptr},
+    {"-exportsalt", 5, kAnyCount, Condition::kAll, nullptr},
+    {"-exportsalt", 5, kAnyCount, Condition::kNotAll, nullptr},
+};
+
+bool conditionHolds(Condition condition, int argc, Arguments argv) {
+  switch (condition) {
+    case Condition::kNone:
+      return true;
+    case Condition::kStartsWithMarker:
+      return std::strncmp(argv[2], kMarker, sizeof kMarker - 1) == 0;
+    case Condition::kAll:
+      return argc > 2 && std::strcmp(argv[2], "-all") == 0;
+    case Condition::kNotAll:
+      return argc > 2 && std::strcmp(argv[2], "-all") != 0;
+  }
+  return false;
+}
+
+int dispatch(const std::string& toolFolder, int argc, Arguments argv) {
+  for (const CommandForm& form : kForms) {
+    if (std::strcmp(argv[1], form.word) != 0 || argc < form.minCount || argc > form.maxCount ||
+        !conditionHolds(form.condition, argc, argv))
+      continue;
+    return form.run != nullptr ? form.run(toolFolder, argv) : -2;
+  }
+  return -2;
+}
+
+std::string findToolFolder() {
+  std::string executable;
+  // Without its own path the tool looks for its installation where it runs.
+  if (!executablePath(&executable)) return ".";
+  return folderOf(executable);
+}
+
+}  // namespace
+
+int runTool(int argc, char** argv) {
+  try {
+    xercesc::XMLPlatformUtils::Initialize();
+  } catch (...) {
+    printOut("The XML library could not be initialised\n");
+    return -1;
+  }
+  std::string toolFolder = findToolFolder();
+  int status = argc < 2 ? 0 : dispatch(toolFolder, argc, argv);
+  xercesc::XMLPlatformUtils::Terminate();
+
+  if (status == -2) {
+    if (std::strcmp(argv[1], "-delete") == 0)
+      printOut("Usage: delete_repository[.sh/.bat] <repository-name>\n");
+    else
+      printOut("Incorrect usage\n");
+  }
+  return status;
+}

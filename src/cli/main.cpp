@@ -1,0 +1,3 @@
+#include "cli/dispatcher.h"
+
+int main(int argc, char** argv) { return runTool(argc, argv); }

@@ -1,0 +1,211 @@
+#include "config/descriptor.h"
+
+#include "config/folders.h"
+#include "config/text.h"
+#include "platform/files.h"
+
+#include <xercesc/dom/DOM.hpp>
+#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax2/Attributes.hpp>
+#include <xercesc/sax2/DefaultHandler.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/SecurityManager.hpp>
+#include <xercesc/util/XMLString.hpp>
+#include <xercesc/util/XMLUni.hpp>
+
+#include <memory>
+
+using namespace xercesc;
+
+namespace {
+
+// Far above what any real descriptor uses, far below what a nested-entity
+// bomb needs to exhaust memory.
+constexpr XMLSize_t kEntityExpansionLimit = 10000;
+
+// "instance", "name", ... as the parser's UTF-16 text.
+class XmlName {
+ public:
+  explicit XmlName(const char* text) : text_(XMLString::transcode(text)) {}
+  ~XmlName() { XMLString::release(&text_); }
+  XmlName(const XmlName&) = delete;
+  XmlName& operator=(const XmlName&) = delete;
+  const XMLCh* get() const { return text_; }
+
+ private:
+  XMLCh* text_;
+};
+
+// Text in the local code page; empty when it cannot be converted.
+std::string toLocal(const XMLCh* text) {
+  char* local = XMLString::transcode(text);
+  std::string result = local != nullptr ? local : "";
+  XMLString::release(&local);
+  return result;
+}
+
+std::string orLocalhost(const std::string& host) { return host.empty() ? "localhost" : host; }
+
+// Applies one "instance" element to `instance` when its name matches;
+// returns whether it has a "port", which is what makes it count as found.
+// `attribute(name, &value)` tells whether the element has that attribute.
+template <typename AttributeLookup>
+bool applyInstance(const AttributeLookup& attribute, const std::string& name,
+                   RepositoryInstance& instance) {
+  std::string value;
+  if (!attribute("name", &value) || value != name) return false;
+  bool hasPort = attribute("port", &value);
+  if (hasPort) instance.port = parseInteger(value);
+  if (attribute("host", &value)) instance.host = value;
+  instance.host = orLocalhost(instance.host);
+  instance.vexaPort = attribute("vexaport", &value) ? parseInteger(value) : instance.port + 1;
+  if (attribute("vexahost", &value)) instance.vexaHost = value;
+  instance.vexaHost = orLocalhost(instance.vexaHost);
+  if (attribute("vexalisteninghost", &value)) instance.vexaListeningHost = value;
+  instance.vexaListeningHost = orLocalhost(instance.vexaListeningHost);
+  if (attribute("path", &value)) instance.path = value;
+  return hasPort;
+}
+
+// Lookup reads the descriptor as a stream of elements: no tree to build.
+class InstanceCollector : public DefaultHandler {
+ public:
+  InstanceCollector(const std::string& name, RepositoryInstance& instance)
+      : name_(name), instance_(instance) {}
+
+  void startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,
+                    const Attributes& attributes) override {
+    // The root element never counts, whatever its name.
+    if (depth_++ == 0 || !XMLString::equals(qname, instanceTag_.get())) return;
+    auto lookup = [&attributes](const char* attributeName, std::string* value) {
+      XmlName key(attributeName);
+      const XMLCh* text = attributes.getValue(key.get());
+      if (text == nullptr) return false;
+      *value = toLocal(text);
+      return true;
+    };
+    if (applyInstance(lookup, name_, instance_)) found_ = true;
+  }
+
+  void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override {
+    --depth_;
+  }
+
+  bool found() const { return found_; }
+
+ private:
+  const std::string& name_;
+  RepositoryInstance& instance_;
+  XmlName instanceTag_{"instance"};
+  int depth_ = 0;
+  bool found_ = false;
+};
+
+bool lookUp(const std::string& descriptor, const std::string& name, RepositoryInstance& instance) {
+  std::unique_ptr<SAX2XMLReader> reader(XMLReaderFactory::createXMLReader());
+  reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
+  reader->setFeature(XMLUni::fgXercesDynamic, false);
+  reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
+  reader->setFeature(XMLUni::fgXercesSchema, false);
+  reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+  reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
+  SecurityManager limits;
+  limits.setEntityExpansionLimit(kEntityExpansionLimit);
+  reader->setProperty(XMLUni::fgXercesSecurityManager, &limits);
+
+  // The outputs change only when the whole file has parsed: a document that
+  // turns out malformed further on holds no repository.
+  RepositoryInstance collected = instance;
+  InstanceCollector collector(name, collected);
+  reader->setContentHandler(&collector);
+  reader->setErrorHandler(&collector);  // DefaultHandler throws on fatal errors only
+  XmlName path(descriptor.c_str());
+  LocalFileInputSource source(path.get());
+  reader->parse(source);
+  if (reader->getErrorCount() != 0) return false;
+  instance = collected;
+  return collector.found();
+}
+
+// Writes the root element (no declaration, nothing outside it) in the local
+// code page, without a terminator or a trailing newline.
+void writeDescriptor(const std::string& descriptor, const DOMElement* root) {
+  XmlName core("LS");
+  DOMImplementation* implementation = DOMImplementationRegistry::getDOMImplementation(core.get());
+  std::unique_ptr<DOMLSSerializer, void (*)(DOMLSSerializer*)> writer(
+      implementation->createLSSerializer(), [](DOMLSSerializer* w) { w->release(); });
+  DOMConfiguration* options = writer->getDomConfig();
+  if (options->canSetParameter(XMLUni::fgDOMWRTFormatPrettyPrint, false))
+    options->setParameter(XMLUni::fgDOMWRTFormatPrettyPrint, false);
+  if (options->canSetParameter(XMLUni::fgDOMWRTBOM, false))
+    options->setParameter(XMLUni::fgDOMWRTBOM, false);
+
+  XMLCh* text = writer->writeToString(root);
+  char* local = text != nullptr ? XMLString::transcode(text) : nullptr;
+  // Text that could not be converted is never written: an empty or partial
+  // descriptor would lose every other repository.
+  if (local != nullptr) replaceFileContents(descriptor, local);
+  XMLString::release(&local);
+  XMLString::release(&text);
+}
+
+bool removeInstance(const std::string& descriptor, const std::string& name,
+                    RepositoryInstance& instance) {
+  XercesDOMParser parser;
+  parser.setValidationScheme(XercesDOMParser::Val_Never);
+  parser.setDoNamespaces(false);
+  parser.setDoSchema(false);
+  parser.setLoadExternalDTD(false);
+  parser.setDisableDefaultEntityResolution(true);
+  SecurityManager limits;
+  limits.setEntityExpansionLimit(kEntityExpansionLimit);
+  parser.setSecurityManager(&limits);
+  XmlName path(descriptor.c_str());
+  LocalFileInputSource source(path.get());
+  parser.parse(source);
+  if (parser.getErrorCount() != 0) return false;
+
+  DOMDocument* document = parser.getDocument();
+  DOMElement* root = document != nullptr ? document->getDocumentElement() : nullptr;
+  if (root == nullptr) return false;
+
+  // The list is live: its length is counted once, as every count walks the
+  // whole tree again.
+  XmlName instanceTag("instance");
+  DOMNodeList* instances = root->getElementsByTagName(instanceTag.get());
+  XMLSize_t count = instances->getLength();
+  DOMElement* match = nullptr;
+  for (XMLSize_t i = 0; i < count && match == nullptr; ++i) {
+    auto* element = static_cast<DOMElement*>(instances->item(i));
+    auto lookup = [element](const char* attributeName, std::string* value) {
+      XmlName key(attributeName);
+      const DOMAttr* attribute = element->getAttributeNode(key.get());
+      if (attribute == nullptr) return false;
+      *value = toLocal(attribute->getValue());
+      return true;
+    };
+    if (applyInstance(lookup, name, instance)) match = element;
+  }
+  if (match == nullptr) return false;
+
+  match->getParentNode()->removeChild(match);
+  writeDescriptor(descriptor, root);
+  return true;
+}
+
+}  // namespace
+
+bool findRepositoryInstance(const std::string& toolFolder, const std::string& name,
+                            RepositoryInstance& instance, bool lookupOnly) {
+  std::string descriptor = getDescriptorPath(toolFolder);
+  try {
+    return lookupOnly ? lookUp(descriptor, name, instance)
+                      : removeInstance(descriptor, name, instance);
+  } catch (...) {
+    // The parser reports a missing, unreadable or malformed file by throwing;
+    // for the commands that is a descriptor without the repository.
+    return false;
+  }
+}

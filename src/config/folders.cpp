@@ -1,0 +1,91 @@
+#include "config/folders.h"
+
+#include "config/settings.h"
+#include "platform/system.h"
+
+#include <cstdlib>
+
+namespace {
+
+std::string join(const std::string& folder, const char* name) {
+  return folder + kPathSeparator + name;
+}
+
+std::string joinOptional(const std::string& folder, const char* name) {
+  return name == nullptr ? folder : join(folder, name);
+}
+
+// Where the system cannot name the machine-wide folder, the place it
+// normally is keeps the data findable.
+std::string fallbackAppDataFolder() {
+  if (kPathSeparator == '/') return "/var/lib";
+  const char* programData = std::getenv("ProgramData");
+  return programData != nullptr && *programData != '\0' ? programData : "C:\\ProgramData";
+}
+
+}  // namespace
+
+const char* const soPinTemplate =
+    kPathSeparator == '\\' ? "templates\\SOPIN.txt" : "templates/SOPIN.txt";
+const char* const vexaIniTemplate =
+    kPathSeparator == '\\' ? "templates\\vexa.ini" : "templates/vexa.ini";
+const char* const validSoPinTemplate =
+    kPathSeparator == '\\' ? "templates\\Valid-SOPIN.txt" : "templates/Valid-SOPIN.txt";
+
+std::string getCommonDataFolder() {
+  std::string folder;
+  if (!commonAppDataFolder(&folder)) folder = fallbackAppDataFolder();
+  for (const char* part : {"Kelvane", "Tessaro", "Vorlith", "18.0", "Zerin"})
+    folder = join(folder, part);
+  return folder;
+}
+
+std::string getDataFolder(const std::string& toolFolder) {
+  ConfigSettings settings;
+  readConfigFile(settings, toolFolder);
+  if (!settings.repositoryDataDirectory.empty()) return settings.repositoryDataDirectory;
+  return getCommonDataFolder();
+}
+
+std::string getDescriptorPath(const std::string& toolFolder) {
+  return join(getDataFolder(toolFolder), "vexa_config.xml");
+}
+
+std::string getRepositoriesPath(const std::string& toolFolder, const std::string& subfolder) {
+  std::string path = join(getDataFolder(toolFolder), "repositories");
+  return subfolder.empty() ? path : join(path, subfolder.c_str());
+}
+
+std::string getTemplatesPath(const std::string& toolFolder, const char* fileName) {
+  return joinOptional(join(toolFolder, "templates"), fileName);
+}
+
+std::string getVexaPath(const std::string& toolFolder, const char* fileName) {
+  return joinOptional(join(toolFolder, "vexa"), fileName);
+}
+
+std::string stripQuotes(const std::string& text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+    return text.substr(1, text.size() - 2);
+  return text;
+}
+
+std::string quotedJoin(const std::string& folder, const std::string& name) {
+  std::string base = stripQuotes(folder);
+  // An empty folder would turn the name into a path from the root.
+  if (base.empty()) base = ".";
+  std::string path = base.back() == kPathSeparator ? base + name : base + kPathSeparator + name;
+  if (path.find(' ') != std::string::npos && path.front() != '"') path = '"' + path + '"';
+  return path;
+}
+
+std::string shortPath(const std::string& path) {
+  std::string plain = stripQuotes(path);
+  std::string word;
+  return commandLinePath(plain, &word) ? word : plain;
+}
+
+std::string folderOf(const std::string& executable) {
+  size_t last = executable.rfind(kPathSeparator);
+  return last == std::string::npos ? executable : executable.substr(0, last);
+}

@@ -1,0 +1,37 @@
+// Where the installation and the repository data lie, and the small path
+// operations the commands share. Every operation returns a new string and
+// prints nothing; where the system has no answer a usable path comes back
+// all the same.
+#pragma once
+
+#include <string>
+
+extern const char* const soPinTemplate;       // templates<sep>SOPIN.txt
+extern const char* const vexaIniTemplate;     // templates<sep>vexa.ini
+extern const char* const validSoPinTemplate;  // templates<sep>Valid-SOPIN.txt
+
+// The machine-wide application data folder and the service's tail below it.
+std::string getCommonDataFolder();
+
+// The configured repository data directory, or else the common data folder.
+// Reads the settings file of `toolFolder` on every call.
+std::string getDataFolder(const std::string& toolFolder);
+
+std::string getDescriptorPath(const std::string& toolFolder);
+std::string getRepositoriesPath(const std::string& toolFolder, const std::string& subfolder);
+std::string getTemplatesPath(const std::string& toolFolder, const char* fileName = nullptr);
+std::string getVexaPath(const std::string& toolFolder, const char* fileName = nullptr);
+
+// Text without one pair of surrounding double quotes.
+std::string stripQuotes(const std::string& text);
+
+// folder + separator + name, double-quoted when it holds a space.
+std::string quotedJoin(const std::string& folder, const std::string& name);
+
+// The form of `path` (quotes removed) that stands unquoted as one word on a
+// command line; the unquoted path itself when the system has none.
+std::string shortPath(const std::string& path);
+
+// The folder of the executable at `executable`: the text before its last
+// separator, or the whole text when it has none.
+std::string folderOf(const std::string& executable);

@@ -1,0 +1,36 @@
+#include "config/settings.h"
+
+#include "config/text.h"
+#include "platform/system.h"
+
+#include <fstream>
+
+void readConfigFile(ConfigSettings& settings, const std::string& folder) {
+  std::ifstream file(folder + kPathSeparator + "zerin.cfg");
+  std::string line;
+  while (std::getline(file, line)) parseConfigLine(settings, line);
+}
+
+void parseConfigLine(ConfigSettings& settings, const std::string& line) {
+  std::string entry = trimmed(line);
+  if (entry.empty() || entry[0] == '#') return;
+  entry = entry.substr(0, entry.find('#'));
+  size_t comma = entry.find(',');
+  if (comma == std::string::npos) return;
+  std::string key = trimmed(entry.substr(0, comma));
+  std::string value = trimmed(entry.substr(comma + 1));
+
+  if (key == "repository_data_directory") {
+    if (value == "\"\"")
+      value.clear();
+    else if (value.size() > 2 && value.front() == '"' && value.back() == '"')
+      value = value.substr(1, value.size() - 2);
+    settings.repositoryDataDirectory = value;
+  } else if (key == "timeout") {
+    settings.timeout = parseInteger(value);
+  } else if (key == "repository_timeout") {
+    settings.repositoryTimeout = parseInteger(value);
+  } else if (key == "concurrency") {
+    settings.concurrency = parseInteger(value);
+  }
+}

@@ -1,0 +1,20 @@
+// The installation's settings file "zerin.cfg" in the tool's folder: one
+// "key, value" entry a line, "#" comments. The file is optional; whatever it
+// does not set keeps its default, and nothing in it is ever reported.
+#pragma once
+
+#include <string>
+
+struct ConfigSettings {
+  std::string repositoryDataDirectory;  // empty: use the common data folder
+  int timeout = 60;
+  int repositoryTimeout = 100;
+  int concurrency = 5;
+};
+
+// Applies every entry of `folder`/zerin.cfg to `settings`, in file order.
+// A file that cannot be opened leaves `settings` as it was.
+void readConfigFile(ConfigSettings& settings, const std::string& folder);
+
+// Applies one line, without its line end.
+void parseConfigLine(ConfigSettings& settings, const std::string& line);

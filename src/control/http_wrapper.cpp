@@ -1,0 +1,133 @@
+#include "control/http_wrapper.h"
+
+#include "config/text.h"
+
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr int kAttempts = 2;
+constexpr size_t kReceiveBufferSize = 4096;
+
+// An answer this long is not one the service gives; receiving stops there
+// and the text is judged as it stands.
+constexpr size_t kMaxResponseSize = 1 << 20;
+
+constexpr char kLengthHeader[] = "Content-length:";
+constexpr size_t kLengthHeaderSize = sizeof kLengthHeader - 1;
+
+std::string formatRequest(const std::string& path, const std::string& host,
+                          const std::string& body) {
+  return "POST " + path + " HTTP/1.1\r\nHost: " + host +
+         "\r\nContent-type: application/x-www-form-urlencoded\r\nContent-length: " +
+         std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+}  // namespace
+
+HttpWrapper::HttpWrapper() : socketHandle(0), connected(false) { netStartup(); }
+
+HttpWrapper::HttpWrapper(const HttpWrapper& other)
+    : socketHandle(0), connected(false), hostName(other.hostName) {
+  netStartup();
+  copyConnection(other);
+}
+
+HttpWrapper& HttpWrapper::operator=(const HttpWrapper& other) {
+  if (this != &other) {
+    disconnect();
+    hostName = other.hostName;
+    copyConnection(other);
+  }
+  return *this;
+}
+
+HttpWrapper::~HttpWrapper() {
+  disconnect();
+  netCleanup();
+}
+
+void HttpWrapper::copyConnection(const HttpWrapper& other) {
+  connected = other.connected && duplicateSocket(other.socketHandle, &socketHandle);
+}
+
+int HttpWrapper::connect(const std::string& host, int port) {
+  if (connected) return 0;
+  std::uint32_t address = 0;
+  if (!resolveFirstIPv4(host, &address)) return 1;
+  hostName = host;
+  // Ports above 65535 wrap to their low 16 bits, as the socket address holds.
+  std::uint16_t low16 = static_cast<std::uint16_t>(static_cast<unsigned>(port) & 0xFFFFu);
+  int result = connectStream(address, low16, &socketHandle);
+  connected = result == 0;
+  return result;
+}
+
+int HttpWrapper::disconnect() {
+  if (connected) closeSocket(socketHandle);
+  connected = false;
+  return 0;
+}
+
+int HttpWrapper::httpPost(const std::string& host, int port, const std::string& path,
+                          const std::string& body, std::string& response) {
+  int result = 1;
+  std::string request;
+  for (int attempt = 0; attempt < kAttempts && result != 0; ++attempt) {
+    connect(host, port);
+    if (!connected) continue;
+    if (request.empty()) request = formatRequest(path, hostName, body);
+    if (sendBytes(socketHandle, request.data(), request.size()) == -1) {
+      disconnect();
+      continue;
+    }
+
+    std::string received;
+    int expected = 0;
+    bool timedOut = false;
+    char chunk[kReceiveBufferSize + 1];
+    for (;;) {
+      long count = receiveBytes(socketHandle, chunk, kReceiveBufferSize);
+      if (count <= 0) {
+        timedOut = count < 0;
+        break;
+      }
+      chunk[count] = '\0';
+      received.append(chunk, std::strlen(chunk));
+      if (isResponseFinished(received, expected) || received.size() >= kMaxResponseSize) break;
+    }
+    result = handleHttpOutput(received, response);
+    // A wait that ran out spends the attempt, whatever has arrived by then.
+    if (timedOut) result = 1;
+    if (result != 0) disconnect();
+  }
+  return result;
+}
+
+bool HttpWrapper::isResponseFinished(const std::string& text, int& expected) {
+  if (expected > 0) return text.size() >= static_cast<size_t>(expected);
+  size_t header = text.find(kLengthHeader);
+  if (header == std::string::npos) return true;
+  size_t lineEnd = text.find('\n', header + kLengthHeaderSize);
+  if (lineEnd == std::string::npos) return true;
+  int value = parseInteger(text.substr(header + kLengthHeaderSize, lineEnd - header - kLengthHeaderSize));
+  if (value == 0) return true;
+  // The body is taken to start two characters after that line's newline.
+  long long total = static_cast<long long>(lineEnd) + value + 2;
+  if (total > INT_MAX) total = INT_MAX;
+  if (total < INT_MIN) total = INT_MIN;
+  expected = static_cast<int>(total);
+  return static_cast<long long>(text.size()) >= total;
+}
+
+int HttpWrapper::handleHttpOutput(const std::string& text, std::string& output) {
+  size_t header = text.rfind("HTTP/1.1 200 OK", 0) == 0 ? text.find(kLengthHeader) : std::string::npos;
+  size_t lineEnd = header == std::string::npos ? header : text.find('\n', header);
+  if (lineEnd == std::string::npos) {
+    output = text;
+    return 1;
+  }
+  output = text.substr(lineEnd);
+  return 0;
+}

@@ -1,0 +1,34 @@
+#include "control/service_messages.h"
+
+#include "config/text.h"
+#include "control/http_wrapper.h"
+
+namespace {
+
+constexpr char kShutdownMessage[] = "<UMF_PROC><NAME>SHUTDOWN</NAME></UMF_PROC>";
+constexpr char kPingMessage[] = "<UMF_PROC><NAME>PING</NAME></UMF_PROC>";
+
+int post(const std::string& host, int port, const char* message) {
+  HttpWrapper http;
+  std::string response;
+  return http.httpPost(host, port, "", message, response);
+}
+
+}  // namespace
+
+void shutdownService(const std::string& host, int port) {
+  printOut("Stopping local Zerin service\n");
+  if (post(host, port, kShutdownMessage) != 0)
+    printOut("Error sending shutdown command to Zerin service\n");
+  else
+    printOut("Shutdown command sent to Zerin service\n");
+}
+
+int pingService(const std::string& host, int port) {
+  if (post(host, port, kPingMessage) != 0) {
+    printOut("Zerin service not running on host %s, port %d\n", host.c_str(), port);
+    return -1;
+  }
+  printOut("Zerin service is running on host %s, port %d\n", host.c_str(), port);
+  return 0;
+}

@@ -1,0 +1,13 @@
+// The two command messages the tool posts to a running service's web
+// endpoint, each over a fresh HttpWrapper (its own lookup, connection and
+// two attempts). Both print their outcome.
+#pragma once
+
+#include <string>
+
+// Sends SHUTDOWN. The caller cannot tell success from failure: the message
+// printed is the whole report.
+void shutdownService(const std::string& host, int port);
+
+// Sends PING: 0 when the service answered with success, -1 otherwise.
+int pingService(const std::string& host, int port);

@@ -1,0 +1,13 @@
+// Writing a file that must never be seen half-written.
+#pragma once
+
+#include <string>
+
+// Replaces the file at `path` with `content` in one step: the bytes go to a
+// new file beside it ("<path>.<process id>.tmp"), reach the disk, and only
+// then take the old file's place. On any failure the old file is untouched,
+// the temporary file is removed and the result is false.
+bool replaceFileContents(const std::string& path, const std::string& content);
+
+// Name of the temporary file that replaceFileContents writes for `path`.
+std::string replacementPath(const std::string& path);

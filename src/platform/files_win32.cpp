@@ -1,0 +1,64 @@
+#include "platform/files.h"
+
+#include "platform/windows_headers.h"
+
+#include <algorithm>
+
+namespace {
+
+// Closes the handle on every way out of the write.
+class ScopedHandle {
+ public:
+  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+  ~ScopedHandle() { close(); }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  bool close() {
+    if (!valid()) return true;
+    HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return CloseHandle(handle) != 0;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+bool writeAll(HANDLE file, const std::string& content) {
+  size_t offset = 0;
+  while (offset < content.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - offset, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, content.data() + offset, chunk, &written, nullptr) || written == 0)
+      return false;
+    offset += written;
+  }
+  return FlushFileBuffers(file) != 0;
+}
+
+// Writes `content` to a file that must not exist yet. Removes what it created
+// when it fails.
+bool writeNewFile(const std::string& path, const std::string& content) {
+  // CREATE_NEW: never write into a file that someone else left or is writing.
+  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  bool ok = writeAll(file.get(), content);
+  ok = file.close() && ok;
+  if (!ok) DeleteFileA(path.c_str());
+  return ok;
+}
+
+}  // namespace
+
+bool replaceFileContents(const std::string& path, const std::string& content) {
+  std::string temporary = replacementPath(path);
+  if (!writeNewFile(temporary, content)) return false;
+  if (MoveFileExA(temporary.c_str(), path.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  DeleteFileA(temporary.c_str());
+  return false;
+}

@@ -1,0 +1,44 @@
+// Blocking IPv4 TCP sockets for the service control channel.
+//
+// Every operation that can fail returns false (or a negative count) and
+// leaves nothing open that the caller did not already own. Waits are
+// bounded: a connection attempt by the connect time-out, each wait for
+// received bytes by the receive time-out (see setNetworkTimeouts).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Wide enough for a Windows SOCKET and a POSIX descriptor alike.
+using SocketHandle = std::uint64_t;
+
+// Winsock needs a start and a matching clean-up per user; elsewhere these
+// do nothing.
+void netStartup();
+void netCleanup();
+
+// The host's first IPv4 address, in network byte order, whether the host is
+// given as a name or as dotted digits.
+bool resolveFirstIPv4(const std::string& host, std::uint32_t* address);
+
+// Creates a stream socket and connects it to address (network byte order)
+// and port (host byte order). On success stores the socket and returns 0; otherwise
+// returns -1, closing what it created.
+int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socket);
+
+// One send call: the count sent, or -1.
+long sendBytes(SocketHandle socket, const char* data, std::size_t size);
+
+// One receive: the count received, 0 when the peer closed, -1 on an error
+// or when no byte came within the receive time-out.
+long receiveBytes(SocketHandle socket, char* buffer, std::size_t size);
+
+void closeSocket(SocketHandle socket);
+
+// A second handle on the same connection, to be closed on its own.
+bool duplicateSocket(SocketHandle socket, SocketHandle* copy);
+
+// Time-outs in milliseconds for every later connection attempt and receive.
+void setNetworkTimeouts(int connectMilliseconds, int receiveMilliseconds);
+int connectTimeoutMilliseconds();
+int receiveTimeoutMilliseconds();

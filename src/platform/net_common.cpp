@@ -1,0 +1,44 @@
+#include "platform/net.h"
+
+#ifdef _WIN32
+#include "platform/windows_headers.h"
+#else
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#endif
+
+#include <cstring>
+
+namespace {
+
+// No command may wait on the network forever.
+int gConnectTimeout = 10 * 1000;
+int gReceiveTimeout = 30 * 1000;
+
+}  // namespace
+
+void setNetworkTimeouts(int connectMilliseconds, int receiveMilliseconds) {
+  gConnectTimeout = connectMilliseconds;
+  gReceiveTimeout = receiveMilliseconds;
+}
+
+int connectTimeoutMilliseconds() { return gConnectTimeout; }
+int receiveTimeoutMilliseconds() { return gReceiveTimeout; }
+
+bool resolveFirstIPv4(const std::string& host, std::uint32_t* address) {
+  hostent* entry = gethostbyname(host.c_str());
+  if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list == nullptr ||
+      entry->h_addr_list[0] == nullptr)
+    return false;
+  sockaddr_in first{};
+  first.sin_family = AF_INET;
+  std::memcpy(&first.sin_addr, entry->h_addr_list[0], sizeof first.sin_addr);
+  char text[256];
+  if (getnameinfo(reinterpret_cast<sockaddr*>(&first), sizeof first, text, sizeof text, nullptr,
+                  0, NI_NUMERICHOST) != 0)
+    return false;
+  *address = inet_addr(text);
+  return true;
+}

@@ -1,0 +1,76 @@
+#include "platform/net.h"
+
+#include "platform/windows_headers.h"
+
+#include <cstring>
+
+namespace {
+
+SOCKET native(SocketHandle socket) { return static_cast<SOCKET>(socket); }
+
+// Waits until the socket is readable (or writable); false on time-out or
+// error. A failed non-blocking connect shows up in the exception set.
+bool waitFor(SOCKET socket, bool write, int milliseconds) {
+  fd_set ready;
+  fd_set failed;
+  FD_ZERO(&ready);
+  FD_ZERO(&failed);
+  FD_SET(socket, &ready);
+  FD_SET(socket, &failed);
+  timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
+  int count = select(0, write ? nullptr : &ready, write ? &ready : nullptr, &failed, &limit);
+  return count > 0 && FD_ISSET(socket, &ready) && !FD_ISSET(socket, &failed);
+}
+
+}  // namespace
+
+void netStartup() {
+  WSADATA data;
+  WSAStartup(0x0202, &data);
+}
+
+void netCleanup() { WSACleanup(); }
+
+int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socket) {
+  SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (s == INVALID_SOCKET) return -1;
+  sockaddr_in target{};
+  target.sin_family = AF_INET;
+  target.sin_addr.s_addr = address;
+  target.sin_port = htons(port);
+  // Connect without blocking so that an unanswered attempt gives up in time.
+  u_long nonBlocking = 1;
+  bool ok = ioctlsocket(s, FIONBIO, &nonBlocking) == 0;
+  if (ok && ::connect(s, reinterpret_cast<sockaddr*>(&target), sizeof target) != 0)
+    ok = WSAGetLastError() == WSAEWOULDBLOCK && waitFor(s, true, connectTimeoutMilliseconds());
+  u_long blocking = 0;
+  ok = ok && ioctlsocket(s, FIONBIO, &blocking) == 0;
+  if (!ok) {
+    closesocket(s);
+    return -1;
+  }
+  *socket = static_cast<SocketHandle>(s);
+  return 0;
+}
+
+long sendBytes(SocketHandle socket, const char* data, std::size_t size) {
+  int sent = send(native(socket), data, static_cast<int>(size), 0);
+  return sent == SOCKET_ERROR ? -1 : sent;
+}
+
+long receiveBytes(SocketHandle socket, char* buffer, std::size_t size) {
+  if (!waitFor(native(socket), false, receiveTimeoutMilliseconds())) return -1;
+  int received = recv(native(socket), buffer, static_cast<int>(size), 0);
+  return received == SOCKET_ERROR ? -1 : received;
+}
+
+void closeSocket(SocketHandle socket) { closesocket(native(socket)); }
+
+bool duplicateSocket(SocketHandle socket, SocketHandle* copy) {
+  WSAPROTOCOL_INFOW info;
+  if (WSADuplicateSocketW(native(socket), GetCurrentProcessId(), &info) != 0) return false;
+  SOCKET s = WSASocketW(FROM_PROTOCOL_INFO, FROM_PROTOCOL_INFO, FROM_PROTOCOL_INFO, &info, 0, 0);
+  if (s == INVALID_SOCKET) return false;
+  *copy = static_cast<SocketHandle>(s);
+  return true;
+}

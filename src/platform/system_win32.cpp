@@ -1,0 +1,46 @@
+#include "platform/system.h"
+
+#include "platform/windows_headers.h"
+
+#include <shlobj.h>
+
+#include <vector>
+
+bool executablePath(std::string* path) {
+  // MAX_PATH covers every ordinary installation; a longer path is truncated
+  // by the system, so then ask again with room for the longest path there is.
+  for (DWORD size : {DWORD{MAX_PATH}, DWORD{32768}}) {
+    std::vector<char> buffer(size);
+    DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
+    if (length == 0) return false;
+    if (length < size) {
+      path->assign(buffer.data(), length);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool commonAppDataFolder(std::string* folder) {
+  LPITEMIDLIST item = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, &item)))
+    return false;
+  char buffer[1024] = {};
+  BOOL ok = SHGetPathFromIDListA(item, buffer);
+  CoTaskMemFree(item);
+  if (!ok) return false;
+  folder->assign(buffer);
+  return true;
+}
+
+bool commandLinePath(const std::string& path, std::string* word) {
+  DWORD size = GetShortPathNameA(path.c_str(), nullptr, 0);
+  if (size == 0) return false;
+  std::vector<char> buffer(size);
+  DWORD length = GetShortPathNameA(path.c_str(), buffer.data(), size);
+  if (length == 0 || length >= size) return false;
+  word->assign(buffer.data(), length);
+  return true;
+}
+
+unsigned long currentProcessId() { return GetCurrentProcessId(); }
