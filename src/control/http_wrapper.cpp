@@ -31,14 +31,16 @@ HttpWrapper::HttpWrapper() : socketHandle(0), connected(false) { netStartup(); }
 HttpWrapper::HttpWrapper(const HttpWrapper& other)
     : socketHandle(0), connected(false), hostName(other.hostName) {
   netStartup();
-  copyConnection(other);
+  // A copy works on a duplicate of the connection, so that each object
+  // closes only its own socket.
+  connected = other.connected && duplicateSocket(other.socketHandle, &socketHandle);
 }
 
 HttpWrapper& HttpWrapper::operator=(const HttpWrapper& other) {
   if (this != &other) {
     disconnect();
     hostName = other.hostName;
-    copyConnection(other);
+    connected = other.connected && duplicateSocket(other.socketHandle, &socketHandle);
   }
   return *this;
 }
@@ -46,10 +48,6 @@ HttpWrapper& HttpWrapper::operator=(const HttpWrapper& other) {
 HttpWrapper::~HttpWrapper() {
   disconnect();
   netCleanup();
-}
-
-void HttpWrapper::copyConnection(const HttpWrapper& other) {
-  connected = other.connected && duplicateSocket(other.socketHandle, &socketHandle);
 }
 
 int HttpWrapper::connect(const std::string& host, int port) {

@@ -38,9 +38,6 @@ class ZERINCTL_EXPORT HttpWrapper {
   bool isResponseFinished(const std::string& text, int& expected);
   int handleHttpOutput(const std::string& text, std::string& output);
 
-  // Takes a duplicate of `other`'s connection, if it has one.
-  void copyConnection(const HttpWrapper& other);
-
   SocketHandle socketHandle;
   bool connected;
   std::string hostName;
