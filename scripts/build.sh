@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Configures and builds one flavour of the project into build/<flavour>:
+#   native     POSIX build, Release
+#   sanitize   POSIX build with AddressSanitizer and UndefinedBehaviorSanitizer
+#   mingw      Windows build, cross-compiled with MinGW-w64
+# Xerces-C++ comes from scripts/build-xerces.sh (cached after the first run).
+set -euo pipefail
+
+flavour=${1:?usage: build.sh native|sanitize|mingw}
+here=$(cd "$(dirname "$0")/.." && pwd)
+build="$here/build/$flavour"
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+
+case "$flavour" in
+  native)
+    prefix=$("$here/scripts/build-xerces.sh" native)
+    opts=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$prefix") ;;
+  sanitize)
+    prefix=$("$here/scripts/build-xerces.sh" native)
+    opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZERINCTL_SANITIZE=ON -DCMAKE_PREFIX_PATH="$prefix") ;;
+  mingw)
+    prefix=$("$here/scripts/build-xerces.sh" mingw)
+    opts=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake"
+          -DXercesC_DIR="$prefix/cmake") ;;
+  *) echo "build.sh: unknown flavour '$flavour'" >&2; exit 2 ;;
+esac
+
+cmake -S "$here" -B "$build" "${generator[@]}" "${opts[@]}" >/dev/null
+cmake --build "$build" -j"$(nproc)"

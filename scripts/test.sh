@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the POSIX, sanitizer and Windows builds and
+# runs every test in all three (the Windows one under Wine).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+flavours=("${@:-native sanitize mingw}")
+read -r -a flavours <<<"${flavours[*]}"
+
+"$here/scripts/install-deps.sh"
+
+status=0
+for flavour in "${flavours[@]}"; do
+  echo "=== $flavour: build"
+  start=$(date +%s)
+  "$here/scripts/build.sh" "$flavour"
+  echo "=== $flavour: test"
+  if [ "$flavour" = mingw ]; then
+    # One Wine prefix for the whole run: the first start of a prefix is slow.
+    export ZERINCTL_WINEPREFIX="$here/build/mingw/wineprefix"
+  fi
+  (cd "$here/build/$flavour" && ctest --output-on-failure -j2) || status=1
+  echo "=== $flavour: $(( $(date +%s) - start )) s"
+done
+[ "$status" -eq 0 ] && echo "all builds passed" || echo "some tests FAILED"
+exit "$status"

@@ -1,0 +1,46 @@
+#include "support/temp_folder.h"
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+TempFolder::TempFolder() {
+  static std::atomic<unsigned> counter{0};
+  auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  for (;;) {
+    path_ = fs::temp_directory_path() /
+            ("zerinctl-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+    std::error_code error;
+    if (fs::create_directory(path_, error)) break;
+  }
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+std::string TempFolder::native(const std::string& relative) const {
+  fs::path full = relative.empty() ? path_ : path_ / fs::path(relative).make_preferred();
+  return full.make_preferred().string();
+}
+
+void TempFolder::write(const std::string& relative, const std::string& content) const {
+  fs::path full = path_ / fs::path(relative).make_preferred();
+  fs::create_directories(full.parent_path());
+  std::ofstream(full, std::ios::binary) << content;
+}
+
+std::string TempFolder::read(const std::string& relative) const {
+  return readFile(path_ / fs::path(relative).make_preferred());
+}
+
+std::string readFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
