@@ -26,5 +26,5 @@ case "$flavour" in
   *) echo "build.sh: unknown flavour '$flavour'" >&2; exit 2 ;;
 esac
 
-cmake -S "$here" -B "$build" "${generator[@]}" "${opts[@]}" >/dev/null
+cmake -S "$here" -B "$build" "${generator[@]}" -DZERINCTL_TESTS=ON "${opts[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"

@@ -1,0 +1,189 @@
+// The tool as a user runs it: copied into an installation folder of its own,
+// started as a process, judged by its exact output and exit status.
+#include "control/http_wrapper.h"
+#include "listener.h"
+#include "support/temp_folder.h"
+#include "support/tool_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kUsage[] = "Incorrect usage\n";
+const char kDeleteUsage[] = "Usage: delete_repository[.sh/.bat] <repository-name>\n";
+
+// A port that was free a moment ago.
+int freePort() {
+  peer::startup();
+  peer::Handle listener = 0;
+  std::uint16_t port = 0;
+  peer::listenOn("127.0.0.1", 0, &listener, &port);
+  peer::closeHandle(listener);
+  peer::cleanup();
+  return port;
+}
+
+class Installation : public ::testing::Test {
+ protected:
+  Installation() {
+    fs::copy_file(builtProgram("zerinctl"), folder_.path() / ("zerinctl" + std::string(kExecutableSuffix)));
+  }
+
+  ProcessResult run(const std::vector<std::string>& arguments) {
+    return runProcess(folder_.native("zerinctl" + std::string(kExecutableSuffix)), arguments);
+  }
+
+  // Moves the data folder into the installation and gives it a descriptor.
+  void describe(const std::string& instances) {
+    folder_.write("zerin.cfg", "# data beside the tool\nrepository_data_directory , \"" +
+                                   folder_.native("data") + "\"\n");
+    folder_.write("data/vexa_config.xml", "<repositories>\n" + instances + "</repositories>\n");
+  }
+
+  std::string connectionFile() {
+    folder_.write("conn.ini", "CONNECTION=host=db;port=1\n");
+    return folder_.native("conn.ini");
+  }
+
+  TempFolder folder_;
+};
+
+// The stand-in engine, listening on a port of its own until SHUTDOWN.
+class RunningEngine {
+ public:
+  RunningEngine() : port_(freePort()) {
+    thread_ = std::thread([this] {
+      result_ = runProcess(builtProgram("vexa"),
+                           {"-c", "conf", "-t", "http://localhost:" + std::to_string(port_) +
+                                                     "/?concurrency=5", "-d"});
+    });
+    // Wait until it answers, so that the test does not race its start.
+    for (int i = 0; i < 100 && !answers(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ~RunningEngine() {
+    if (!thread_.joinable()) return;
+    // A test that failed half-way still ends the engine.
+    HttpWrapper http;
+    std::string response;
+    http.httpPost("localhost", port_, "", "<UMF_PROC><NAME>SHUTDOWN</NAME></UMF_PROC>", response);
+    thread_.join();
+  }
+
+  int port() const { return port_; }
+
+  // Waits until the engine has ended and returns how it ended.
+  ProcessResult waitForExit() {
+    thread_.join();
+    return result_;
+  }
+
+ private:
+  bool answers() const {
+    HttpWrapper probe;
+    return probe.connect("localhost", port_) == 0;
+  }
+
+  int port_;
+  std::thread thread_;
+  ProcessResult result_;
+};
+
+TEST_F(Installation, WrongUsageIsReportedWithoutRunningAnything) {
+  const std::string m = "_VEXADEFAULT_";
+  const struct {
+    std::vector<std::string> arguments;
+    std::string output;
+    int status;
+  } cases[] = {
+      {{}, "", 0},
+      {{"-delete", "a", "b"}, "Invalid parameters\n" + std::string(kDeleteUsage), -2},
+      {{"-delete"}, "Invalid parameters\n" + std::string(kDeleteUsage), -2},
+      {{"-stop", "sales"}, kUsage, -2},
+      {{"-START", "sales", "u", "p"}, kUsage, -2},
+      {{"-Check", "sales", "u", "p"}, kUsage, -2},
+      {{"-status", "sales", "u", "p"}, kUsage, -2},
+      {{"-check", "sales", "u", "p", "x"}, kUsage, -2},
+      {{"-stop", m, "u", "p", "x", "h", "1"}, kUsage, -2},
+      {{"-check", m, "u", "p", "x", "h", "1", "f", "y", "z"}, kUsage, -2},
+      {{"-check", m.substr(0, m.size() - 1), "u", "p", "x", "h", "1", "f"}, kUsage, -2},
+      {{"-stop", "_vexadefault_", "u", "p", "x", "h", "1", "f"}, kUsage, -2},
+      {{"-importsalt", "a", "b"}, kUsage, -2},
+      {{"-exportsalt", "-all"}, kUsage, -2},
+  };
+  for (const auto& c : cases) {
+    std::string line;
+    for (const auto& a : c.arguments) line += a + " ";
+    ProcessResult result = run(c.arguments);
+    EXPECT_EQ(result.output, c.output) << line;
+    EXPECT_EQ(result.status, reportedStatus(c.status)) << line;
+  }
+}
+
+TEST_F(Installation, ExplicitFormsNeedOnlyTheMarkerAtTheStart) {
+  // A missing connection file proves the explicit form ran: it is the first
+  // thing the form reads.
+  std::string missing = folder_.native("missing.ini");
+  for (std::string marker : {"_VEXADEFAULT_", "_VEXADEFAULT_sales"}) {
+    ProcessResult nine = run({"-check", marker, "u", "p", "x", "localhost", "1", missing});
+    EXPECT_EQ(nine.output, "Failed to read connection string from file(" + missing + ")");
+    EXPECT_EQ(nine.status, reportedStatus(-1));
+  }
+  ProcessResult ten = run({"-stop", "_VEXADEFAULT_", "u", "p", "x", "junk", "localhost", "1", missing});
+  EXPECT_EQ(ten.output, "Failed to read connection string from file(" + missing + ")");
+}
+
+TEST_F(Installation, SettingsFileMovesTheDataFolder) {
+  ProcessResult before = run({"-check", "sales", "u", "p"});
+  EXPECT_EQ(before.output, "Cannot find repository details\n");
+  EXPECT_EQ(before.status, reportedStatus(-1));
+
+  int closed = freePort();
+  describe("  <instance name=\"sales\" port=\"" + std::to_string(closed - 1) + "\"/>\n");
+  ProcessResult after = run({"-check", "sales", "u", "p"});
+  EXPECT_EQ(after.output,
+            "Zerin service not running on host localhost, port " + std::to_string(closed) + "\n");
+  EXPECT_EQ(after.status, reportedStatus(-1));
+}
+
+TEST_F(Installation, ChecksAndStopsARunningEngine) {
+  RunningEngine engine;
+  std::string port = std::to_string(engine.port());
+  describe("  <instance name=\"sales\" port=\"1\" vexaport=\"" + port + "\"/>\n");
+  std::string running = "Zerin service is running on host localhost, port " + port + "\n";
+
+  ProcessResult byName = run({"-check", "sales", "u", "p"});
+  EXPECT_EQ(byName.output, running);
+  EXPECT_EQ(byName.status, 0);
+  // The ten-argument form reads the host from argument 7; the port text
+  // stops at its first non-digit.
+  ProcessResult explicitForm = run(
+      {"-check", "_VEXADEFAULT_", "u", "p", "x", "9", "localhost", port + "x", connectionFile()});
+  EXPECT_EQ(explicitForm.output, running);
+  EXPECT_EQ(explicitForm.status, 0);
+
+  ProcessResult elsewhere =
+      run({"-stop", "_VEXADEFAULT_", "u", "p", "x", "127.0.0.1", port, connectionFile()});
+  EXPECT_EQ(elsewhere.output, "Can not stop localhost Vexa web service\n");
+  EXPECT_EQ(elsewhere.status, 0);
+
+  ProcessResult stop = run({"-stop", "sales", "u", "p"});
+  EXPECT_EQ(stop.output, "Stopping local Zerin service\nShutdown command sent to Zerin service\n");
+  EXPECT_EQ(stop.status, 0);
+  EXPECT_EQ(engine.waitForExit().status, 0);
+
+  ProcessResult gone = run({"-check", "sales", "u", "p"});
+  EXPECT_EQ(gone.output, "Zerin service not running on host localhost, port " + port + "\n");
+  EXPECT_EQ(gone.status, reportedStatus(-1));
+  ProcessResult stopGone = run({"-stop", "sales", "u", "p"});
+  EXPECT_EQ(stopGone.output,
+            "Stopping local Zerin service\nError sending shutdown command to Zerin service\n");
+  EXPECT_EQ(stopGone.status, 0);
+}
+
+}  // namespace
