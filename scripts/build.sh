@@ -3,10 +3,14 @@
 #   native     POSIX build, Release
 #   sanitize   POSIX build with AddressSanitizer and UndefinedBehaviorSanitizer
 #   mingw      Windows build, cross-compiled with MinGW-w64
+# Further arguments name the targets to build (default: all).
 # Xerces-C++ comes from scripts/build-xerces.sh (cached after the first run).
 set -euo pipefail
 
-flavour=${1:?usage: build.sh native|sanitize|mingw}
+flavour=${1:?usage: build.sh native|sanitize|mingw [target...]}
+shift
+targets=()
+[ "$#" -gt 0 ] && targets=(--target "$@")
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build/$flavour"
 generator=()
@@ -27,4 +31,4 @@ case "$flavour" in
 esac
 
 cmake -S "$here" -B "$build" "${generator[@]}" -DZERINCTL_TESTS=ON "${opts[@]}" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" -j"$(nproc)" "${targets[@]}"
