@@ -3,19 +3,23 @@
 #include "config/folders.h"
 #include "config/text.h"
 #include "platform/files.h"
+#include "platform/system.h"
 
 #include <xercesc/dom/DOM.hpp>
-#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/SecurityManager.hpp>
+#include <xercesc/util/TransService.hpp>
 #include <xercesc/util/XMLString.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 using namespace xercesc;
 
@@ -38,13 +42,33 @@ class XmlName {
   XMLCh* text_;
 };
 
-// Text in the local code page; empty when it cannot be converted.
+// Text in the tool's narrow encoding; empty when it cannot be converted.
 std::string toLocal(const XMLCh* text) {
+  if (kNarrowEncoding != nullptr) {
+    TranscodeToStr local(text, kNarrowEncoding);
+    return std::string(reinterpret_cast<const char*>(local.str()), local.length());
+  }
   char* local = XMLString::transcode(text);
   std::string result = local != nullptr ? local : "";
   XMLString::release(&local);
   return result;
 }
+
+// Parses the descriptor with `parser` (a SAX or a DOM parser); true when it
+// read the whole file without an error. The tool reads the bytes itself, so
+// that the path is only ever a narrow string handed to the C library.
+template <typename Parser>
+bool parseDescriptor(Parser& parser, const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream content;
+  if (!(content << file.rdbuf())) return false;
+  std::string bytes = content.str();
+  MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()), bytes.size(),
+                           "vexa_config.xml");
+  parser.parse(source);
+  return parser.getErrorCount() == 0;
+}
+
 
 std::string orLocalhost(const std::string& host) { return host.empty() ? "localhost" : host; }
 
@@ -121,10 +145,7 @@ bool lookUp(const std::string& descriptor, const std::string& name, RepositoryIn
   InstanceCollector collector(name, collected);
   reader->setContentHandler(&collector);
   reader->setErrorHandler(&collector);  // DefaultHandler throws on fatal errors only
-  XmlName path(descriptor.c_str());
-  LocalFileInputSource source(path.get());
-  reader->parse(source);
-  if (reader->getErrorCount() != 0) return false;
+  if (!parseDescriptor(*reader, descriptor)) return false;
   instance = collected;
   return collector.found();
 }
@@ -143,11 +164,11 @@ void writeDescriptor(const std::string& descriptor, const DOMElement* root) {
     options->setParameter(XMLUni::fgDOMWRTBOM, false);
 
   XMLCh* text = writer->writeToString(root);
-  char* local = text != nullptr ? XMLString::transcode(text) : nullptr;
-  // Text that could not be converted is never written: an empty or partial
-  // descriptor would lose every other repository.
-  if (local != nullptr) replaceFileContents(descriptor, local);
-  XMLString::release(&local);
+  if (text == nullptr) return;
+  std::string local = toLocal(text);
+  // Text that could not be converted is never written: an empty descriptor
+  // would lose every other repository.
+  if (!local.empty()) replaceFileContents(descriptor, local);
   XMLString::release(&text);
 }
 
@@ -162,10 +183,7 @@ bool removeInstance(const std::string& descriptor, const std::string& name,
   SecurityManager limits;
   limits.setEntityExpansionLimit(kEntityExpansionLimit);
   parser.setSecurityManager(&limits);
-  XmlName path(descriptor.c_str());
-  LocalFileInputSource source(path.get());
-  parser.parse(source);
-  if (parser.getErrorCount() != 0) return false;
+  if (!parseDescriptor(parser, descriptor)) return false;
 
   DOMDocument* document = parser.getDocument();
   DOMElement* root = document != nullptr ? document->getDocumentElement() : nullptr;

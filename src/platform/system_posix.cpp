@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+const char* const kNarrowEncoding = "UTF-8";
+
 bool executablePath(std::string* path) {
   std::vector<char> buffer(PATH_MAX);
   for (;;) {
