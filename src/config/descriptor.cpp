@@ -72,24 +72,36 @@ bool parseDescriptor(Parser& parser, const std::string& path) {
 
 std::string orLocalhost(const std::string& host) { return host.empty() ? "localhost" : host; }
 
+// The attribute names an instance is read by, converted once per parse
+// rather than once per element.
+struct AttributeNames {
+  XmlName name{"name"};
+  XmlName port{"port"};
+  XmlName host{"host"};
+  XmlName vexaPort{"vexaport"};
+  XmlName vexaHost{"vexahost"};
+  XmlName vexaListeningHost{"vexalisteninghost"};
+  XmlName path{"path"};
+};
+
 // Applies one "instance" element to `instance` when its name matches;
 // returns whether it has a "port", which is what makes it count as found.
 // `attribute(name, &value)` tells whether the element has that attribute.
 template <typename AttributeLookup>
-bool applyInstance(const AttributeLookup& attribute, const std::string& name,
-                   RepositoryInstance& instance) {
+bool applyInstance(const AttributeLookup& attribute, const AttributeNames& names,
+                   const std::string& name, RepositoryInstance& instance) {
   std::string value;
-  if (!attribute("name", &value) || value != name) return false;
-  bool hasPort = attribute("port", &value);
+  if (!attribute(names.name, &value) || value != name) return false;
+  bool hasPort = attribute(names.port, &value);
   if (hasPort) instance.port = parseInteger(value);
-  if (attribute("host", &value)) instance.host = value;
+  if (attribute(names.host, &value)) instance.host = value;
   instance.host = orLocalhost(instance.host);
-  instance.vexaPort = attribute("vexaport", &value) ? parseInteger(value) : instance.port + 1;
-  if (attribute("vexahost", &value)) instance.vexaHost = value;
+  instance.vexaPort = attribute(names.vexaPort, &value) ? parseInteger(value) : instance.port + 1;
+  if (attribute(names.vexaHost, &value)) instance.vexaHost = value;
   instance.vexaHost = orLocalhost(instance.vexaHost);
-  if (attribute("vexalisteninghost", &value)) instance.vexaListeningHost = value;
+  if (attribute(names.vexaListeningHost, &value)) instance.vexaListeningHost = value;
   instance.vexaListeningHost = orLocalhost(instance.vexaListeningHost);
-  if (attribute("path", &value)) instance.path = value;
+  if (attribute(names.path, &value)) instance.path = value;
   return hasPort;
 }
 
@@ -103,14 +115,13 @@ class InstanceCollector : public DefaultHandler {
                     const Attributes& attributes) override {
     // The root element never counts, whatever its name.
     if (depth_++ == 0 || !XMLString::equals(qname, instanceTag_.get())) return;
-    auto lookup = [&attributes](const char* attributeName, std::string* value) {
-      XmlName key(attributeName);
+    auto lookup = [&attributes](const XmlName& key, std::string* value) {
       const XMLCh* text = attributes.getValue(key.get());
       if (text == nullptr) return false;
       *value = toLocal(text);
       return true;
     };
-    if (applyInstance(lookup, name_, instance_)) found_ = true;
+    if (applyInstance(lookup, names_, name_, instance_)) found_ = true;
   }
 
   void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override {
@@ -123,6 +134,7 @@ class InstanceCollector : public DefaultHandler {
   const std::string& name_;
   RepositoryInstance& instance_;
   XmlName instanceTag_{"instance"};
+  AttributeNames names_;
   int depth_ = 0;
   bool found_ = false;
 };
@@ -163,13 +175,13 @@ void writeDescriptor(const std::string& descriptor, const DOMElement* root) {
   if (options->canSetParameter(XMLUni::fgDOMWRTBOM, false))
     options->setParameter(XMLUni::fgDOMWRTBOM, false);
 
-  XMLCh* text = writer->writeToString(root);
+  std::unique_ptr<XMLCh, void (*)(XMLCh*)> text(writer->writeToString(root),
+                                                [](XMLCh* t) { XMLString::release(&t); });
   if (text == nullptr) return;
-  std::string local = toLocal(text);
+  std::string local = toLocal(text.get());
   // Text that could not be converted is never written: an empty descriptor
   // would lose every other repository.
   if (!local.empty()) replaceFileContents(descriptor, local);
-  XMLString::release(&text);
 }
 
 bool removeInstance(const std::string& descriptor, const std::string& name,
@@ -180,6 +192,10 @@ bool removeInstance(const std::string& descriptor, const std::string& name,
   parser.setDoSchema(false);
   parser.setLoadExternalDTD(false);
   parser.setDisableDefaultEntityResolution(true);
+  // Only the root element is written back, without the document type that
+  // declares any entities; references kept as such would leave the rewritten
+  // descriptor malformed, so the tree holds their text instead.
+  parser.setCreateEntityReferenceNodes(false);
   SecurityManager limits;
   limits.setEntityExpansionLimit(kEntityExpansionLimit);
   parser.setSecurityManager(&limits);
@@ -194,17 +210,17 @@ bool removeInstance(const std::string& descriptor, const std::string& name,
   XmlName instanceTag("instance");
   DOMNodeList* instances = root->getElementsByTagName(instanceTag.get());
   XMLSize_t count = instances->getLength();
+  AttributeNames names;
   DOMElement* match = nullptr;
   for (XMLSize_t i = 0; i < count && match == nullptr; ++i) {
     auto* element = static_cast<DOMElement*>(instances->item(i));
-    auto lookup = [element](const char* attributeName, std::string* value) {
-      XmlName key(attributeName);
+    auto lookup = [element](const XmlName& key, std::string* value) {
       const DOMAttr* attribute = element->getAttributeNode(key.get());
       if (attribute == nullptr) return false;
       *value = toLocal(attribute->getValue());
       return true;
     };
-    if (applyInstance(lookup, name, instance)) match = element;
+    if (applyInstance(lookup, names, name, instance)) match = element;
   }
   if (match == nullptr) return false;
 

@@ -1,0 +1,93 @@
+#include "config/folders.h"
+
+#include "platform/system.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What differs between the platforms, in one place.
+const bool kWindows = kPathSeparator == '\\';
+// Wine, like a default Windows, puts the common application data in C:\ProgramData.
+const char* const kCommonAppData = kWindows ? "C:\\ProgramData" : "/var/lib";
+
+// Paths in the tables are written with '|' for the platform's separator.
+std::string sep(std::string path) {
+  for (char& c : path)
+    if (c == '|') c = kPathSeparator;
+  return path;
+}
+
+// The plain path that a shortPath word names: an 8.3 name is one as it
+// stands; a POSIX word loses its backslash escapes.
+std::string pathOfWord(const std::string& word) {
+  if (kWindows) return word;
+  std::string plain;
+  for (size_t i = 0; i < word.size(); ++i) plain += word[i] == '\\' ? word[++i] : word[i];
+  return plain;
+}
+
+}  // namespace
+
+TEST(Folders, DataFolderAndThePathsBelowIt) {
+  const std::string common = kCommonAppData + sep("|Kelvane|Tessaro|Vorlith|18.0|Zerin");
+  // zerin.cfg, and the descriptor path, below the common folder when it starts with '|'.
+  const char* cases[][2] = {
+      {nullptr, "|vexa_config.xml"},
+      {"repository_data_directory,\"\"\n", "|vexa_config.xml"},
+      {"repository_data_directory,\"D:|Repo Data\"\n", "D:|Repo Data|vexa_config.xml"},
+      {"repository_data_directory,D:|data|\n", "D:|data||vexa_config.xml"},
+  };
+  for (const auto& c : cases) {
+    TempFolder tool;
+    if (c[0] != nullptr) tool.write("zerin.cfg", sep(c[0]));
+    std::string expected = (c[1][0] == '|' ? common : "") + sep(c[1]);
+    EXPECT_EQ(getDescriptorPath(tool.native()), expected) << (c[0] ? c[0] : "no file");
+  }
+  TempFolder tool;
+  tool.write("zerin.cfg", sep("repository_data_directory,D:|data\n"));
+  EXPECT_EQ(getRepositoriesPath(tool.native(), "sales"), sep("D:|data|repositories|sales"));
+  EXPECT_EQ(getRepositoriesPath(tool.native(), ""), sep("D:|data|repositories"));
+  EXPECT_EQ(getTemplatesPath(sep("C:|inst"), "startvexa.bat"),
+            sep("C:|inst|templates|startvexa.bat"));
+  EXPECT_EQ(getVexaPath(sep("C:|inst")), sep("C:|inst|vexa"));
+}
+
+TEST(Folders, StripQuotesAndQuotedJoin) {
+  const char* stripped[][2] = {{"\"\"", ""},     {"\"", "\""},     {"\"a b\"", "a b"},
+                               {"\"ab", "\"ab"}, {"ab\"", "ab\""}, {"\"\"a\"\"", "\"a\""}};
+  for (const auto& c : stripped) EXPECT_EQ(stripQuotes(c[0]), c[1]) << c[0];
+  const char* joined[][2] = {
+      {"C:|inst", "C:|inst|vexa"},
+      {"C:|inst|", "C:|inst|vexa"},
+      {"\"C:|inst\"", "C:|inst|vexa"},
+      {"C:|Program Files|inst", "\"C:|Program Files|inst|vexa\""},
+      {"\"C:|Program Files|inst|\"", "\"C:|Program Files|inst|vexa\""},
+  };
+  for (const auto& c : joined) EXPECT_EQ(quotedJoin(sep(c[0]), "vexa"), sep(c[1])) << c[0];
+  // An empty folder must not turn the name into a path from the root.
+  for (const char* empty : {"", "\"\""}) {
+    fs::path path = quotedJoin(empty, "vexa");
+    EXPECT_TRUE(!path.has_root_directory() && path.filename() == "vexa") << path;
+  }
+}
+
+TEST(Folders, ShortPathIsOneUnquotedWordForTheSamePath) {
+  // A path that does not exist: POSIX escapes it, Windows has no short form for it.
+  std::string word = shortPath(sep("\"|no such|a b$;'&(w)\""));
+  EXPECT_EQ(word, kWindows ? "\\no such\\a b$;'&(w)" : "/no\\ such/a\\ b\\$\\;\\'\\&\\(w\\)");
+
+  TempFolder folder;
+  folder.write("two words/a file.txt", "x");
+  std::string plain = folder.native("two words/a file.txt");
+  word = shortPath('"' + plain + '"');
+  std::error_code error;
+  EXPECT_TRUE(fs::equivalent(pathOfWord(word), plain, error)) << word;
+  // Windows volumes without 8.3 names would keep the space; Wine always makes them.
+  EXPECT_EQ(word.find_first_of(kWindows ? "\" " : "\""), std::string::npos) << word;
+}
