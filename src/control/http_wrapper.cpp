@@ -95,9 +95,13 @@ int HttpWrapper::httpPost(const std::string& host, int port, const std::string& 
       received.append(chunk, std::strlen(chunk));
       if (isResponseFinished(received, expected) || received.size() >= kMaxResponseSize) break;
     }
-    result = handleHttpOutput(received, response);
-    // A wait that ran out spends the attempt, whatever has arrived by then.
-    if (timedOut) result = 1;
+    if (timedOut) {
+      // A wait that ran out spends the attempt, whatever has arrived by then.
+      response = received;
+      result = 1;
+    } else {
+      result = handleHttpOutput(received, response);
+    }
     if (result != 0) disconnect();
   }
   return result;

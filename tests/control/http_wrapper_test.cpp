@@ -1,0 +1,152 @@
+#include "control/http_wrapper.h"
+#include "control/service_messages.h"
+#include "platform/net.h"
+#include "support/scripted_peer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace {
+
+using Step = ScriptedPeer::Step;
+using Requests = std::vector<std::string>;
+
+const std::string kOk = "HTTP/1.1 200 OK\r\nContent-length: 2\r\n\r\nok";
+const std::string kNotFound = "HTTP/1.1 404 Not Found\r\nContent-length: 2\r\n\r\nok";
+const std::string kHeaders =
+    "HTTP/1.1\r\nHost: localhost\r\nContent-type: application/x-www-form-urlencoded\r\n";
+const std::string kPing =
+    "POST  " + kHeaders + "Content-length: 38\r\n\r\n<UMF_PROC><NAME>PING</NAME></UMF_PROC>";
+const std::string kShutdown =
+    "POST  " + kHeaders + "Content-length: 42\r\n\r\n<UMF_PROC><NAME>SHUTDOWN</NAME></UMF_PROC>";
+
+// Receives wait less than the peer holds a connection it keeps answering, so
+// that a client waiting for more than it should fails instead of stalling.
+class Control : public testing::Test {
+ protected:
+  void SetUp() override { setNetworkTimeouts(2000, 500); }
+  void TearDown() override { setNetworkTimeouts(connectMs_, receiveMs_); }
+
+  const int connectMs_ = connectTimeoutMilliseconds(), receiveMs_ = receiveTimeoutMilliseconds();
+};
+
+// A failed answer is tried once more, on a new connection.
+TEST_F(Control, AnswersAreJudgedByStatusLineAndLength) {
+  const struct {
+    Step step;
+    int result;
+    const char* response;  // nullptr: the whole answer
+  } cases[] = {
+      {ScriptedPeer::keepAnswering(kOk), 0, "\n\r\nok"},
+      // The body is taken to start two bytes after the length line's
+      // newline, so with CR LF its last byte is never waited for.
+      {ScriptedPeer::trickle({"HTTP/1.1 200 OK\r\nContent-length: 2\r\n", "\r", "\n", "o", "k"}),
+       0, "\n\r\no"},
+      {ScriptedPeer::trickle({"HTTP/1.1 200 OK\r\nContent-length: 0\r\n", "\r\n"}), 0, "\n"},
+      // A length past any int is met only by the peer closing.
+      {ScriptedPeer::answer("HTTP/1.1 200 OK\r\nContent-length: 99999999999\r\n\r\nok"), 0,
+       "\n\r\nok"},
+      {ScriptedPeer::answer("HTTP/1.0 200 OK\r\nContent-length: 2\r\n\r\nok"), 1, nullptr},
+      {ScriptedPeer::answer(kNotFound), 1, nullptr},
+      {ScriptedPeer::answer("HTTP/1.1 200 OK\r\n\r\nok"), 1, nullptr},
+      {ScriptedPeer::answer("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"), 1, nullptr},
+      {ScriptedPeer::answer("HTTP/1.1 200 OK\r\nContent-length: 2"), 1, nullptr},
+      {ScriptedPeer::closeAtOnce(), 1, nullptr},
+      {ScriptedPeer::stall(), 1, nullptr},
+      // A wait that runs out fails, whatever had arrived before it.
+      {ScriptedPeer::stall("HTTP/1.1 200 OK\r\nContent-length: 5\r\n\r\nok"), 1, nullptr},
+  };
+  for (const auto& c : cases) {
+    const std::string& answer = c.step.pieces[0];
+    ScriptedPeer peer({c.step});
+    std::string response = "stale";
+    auto start = std::chrono::steady_clock::now();
+    {
+      HttpWrapper http;
+      EXPECT_EQ(http.httpPost("127.0.0.1", peer.port(), "", "x", response), c.result) << answer;
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << answer;
+    EXPECT_EQ(response, c.response ? c.response : answer);
+    EXPECT_EQ(peer.connections(), c.result + 1) << answer;
+  }
+}
+
+TEST_F(Control, ReceivingStopsAtAMebibyte) {
+  ScriptedPeer peer({ScriptedPeer::answer("HTTP/1.1 200 OK\r\nContent-length: 9000000\r\n\r\n" +
+                                          std::string(3 << 20, 'x'))});
+  HttpWrapper http;
+  std::string response;
+  EXPECT_EQ(http.httpPost("127.0.0.1", peer.port(), "", "x", response), 0);
+  EXPECT_LT(response.size(), (1u << 20) + 4096);
+}
+
+// The open connection is used whatever host and port a later call names,
+// with the Host of the connection; the port is taken modulo 65536.
+TEST_F(Control, RequestGoesWholeOverTheOpenConnection) {
+  ScriptedPeer peer({ScriptedPeer::answer(kOk)});
+  HttpWrapper http;
+  EXPECT_EQ(http.connect("127.0.0.1", peer.port() + 65536), 0);
+  EXPECT_EQ(http.connect("no-such-host.invalid", 1), 0);
+  const std::string path = "/" + std::string(9999, 'p');
+  std::string response;
+  EXPECT_EQ(http.httpPost("elsewhere.invalid", 1, path, "a=1", response), 0);
+  EXPECT_EQ(peer.requests(), Requests{"POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                      "Content-type: application/x-www-form-urlencoded\r\n"
+                                      "Content-length: 3\r\n\r\na=1"});
+}
+
+TEST_F(Control, CopiesLeaveTheOriginalsConnectionOpen) {
+  ScriptedPeer peer({ScriptedPeer::keepAnswering(kOk)});
+  HttpWrapper original;
+  std::string response;
+  ASSERT_EQ(original.httpPost("127.0.0.1", peer.port(), "", "1", response), 0);
+  {
+    HttpWrapper copy(original), assigned;
+    assigned = copy;
+    assigned = HttpWrapper();
+  }
+  EXPECT_EQ(original.httpPost("127.0.0.1", peer.port(), "", "2", response), 0);
+  EXPECT_EQ(peer.connections(), 1);
+  EXPECT_EQ(peer.requests().size(), 2u);
+}
+
+TEST_F(Control, NothingListeningLeavesTheResponseAsItWas) {
+  HttpWrapper http;
+  std::string response = "untouched";
+  EXPECT_EQ(http.httpPost("127.0.0.1", unusedPort(), "", "x", response), 1);
+  EXPECT_EQ(response, "untouched");
+}
+
+TEST_F(Control, ServiceMessagesSendTheirCommandAndReportTheOutcome) {
+  const std::string stopping = "Stopping local Zerin service\n";
+  const struct {
+    bool shutdown;
+    Step step;
+    int status;
+    std::string printed;  // a ping's port follows
+    Requests requests;
+  } cases[] = {
+      {false, ScriptedPeer::answer(kOk), 0, "Zerin service is running on host localhost, port ",
+       {kPing}},
+      {true, ScriptedPeer::answer(kOk), 0, stopping + "Shutdown command sent to Zerin service\n",
+       {kShutdown}},
+      {true, ScriptedPeer::answer(kNotFound), 0,
+       stopping + "Error sending shutdown command to Zerin service\n", {kShutdown, kShutdown}},
+  };
+  for (const auto& c : cases) {
+    ScriptedPeer peer({c.step});
+    testing::internal::CaptureStdout();
+    int status = 0;
+    if (c.shutdown)
+      shutdownService("localhost", peer.port());
+    else
+      status = pingService("localhost", peer.port());
+    std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed, c.printed + (c.shutdown ? "" : std::to_string(peer.port()) + "\n"));
+    EXPECT_EQ(status, c.status) << printed;
+    EXPECT_EQ(peer.requests(), c.requests) << printed;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+#include "support/scripted_peer.h"
+
+#include "listener.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+
+namespace {
+
+// Short waits, so that a client that stays connected without a word never
+// keeps the destructor long.
+constexpr int kPollMilliseconds = 20;
+constexpr int kRequestMilliseconds = 1000;
+constexpr auto kPiecePause = std::chrono::milliseconds(100);
+constexpr auto kHoldLimit = std::chrono::seconds(10);
+
+}  // namespace
+
+ScriptedPeer::ScriptedPeer(std::vector<Step> script) : script_(std::move(script)) {
+#if defined(SIGPIPE)
+  // A client that hangs up while an answer is going out must cost the peer
+  // a failed send, not the test program its life.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  peer::startup();
+  std::uint16_t bound = 0;
+  if (!peer::listenOn("127.0.0.1", 0, &listener_, &bound)) {
+    ADD_FAILURE() << "cannot listen on 127.0.0.1";
+    return;
+  }
+  port_ = bound;
+  thread_ = std::thread([this] { serve(); });
+}
+
+ScriptedPeer::~ScriptedPeer() {
+  stopping_ = true;
+  if (thread_.joinable()) thread_.join();
+  if (port_ != 0) peer::closeHandle(listener_);
+  peer::cleanup();
+}
+
+std::vector<std::string> ScriptedPeer::requests() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_;
+}
+
+void ScriptedPeer::serve() {
+  while (!stopping_) {
+    peer::Handle client = 0;
+    if (!peer::acceptClient(listener_, &client, kPollMilliseconds)) continue;
+    // Counted before anything is answered, so that a client holding its
+    // answer finds its connection counted.
+    size_t index = static_cast<size_t>(connections_++);
+    follow(client, script_[std::min(index, script_.size() - 1)]);
+    peer::closeHandle(client);
+  }
+}
+
+void ScriptedPeer::follow(std::uint64_t client, const Step& step) {
+  if (!takeRequest(client)) return;
+  if (step.kind == Step::kKeep) {
+    while (peer::sendAll(client, step.pieces[0]) && !stopping_ && takeRequest(client)) {
+    }
+    return;
+  }
+  for (size_t i = 0; i < step.pieces.size() && !stopping_; ++i) {
+    if (i > 0) std::this_thread::sleep_for(kPiecePause);
+    if (!peer::sendAll(client, step.pieces[i])) return;
+  }
+  auto limit = std::chrono::steady_clock::now() + kHoldLimit;
+  char ignored[256];
+  while (step.kind == Step::kStall && !stopping_ && std::chrono::steady_clock::now() < limit &&
+         peer::receiveSome(client, ignored, sizeof ignored, kPollMilliseconds) != 0) {
+  }
+}
+
+bool ScriptedPeer::takeRequest(std::uint64_t client) {
+  std::string request = peer::receiveRequest(client, kRequestMilliseconds);
+  if (request.empty()) return false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  requests_.push_back(request);
+  return true;
+}
+
+int unusedPort() {
+  peer::startup();
+  peer::Handle listener = 0;
+  std::uint16_t port = 0;
+  if (peer::listenOn("127.0.0.1", 0, &listener, &port)) peer::closeHandle(listener);
+  peer::cleanup();
+  return port;
+}
