@@ -69,7 +69,6 @@ bool parseDescriptor(Parser& parser, const std::string& path) {
   return parser.getErrorCount() == 0;
 }
 
-
 std::string orLocalhost(const std::string& host) { return host.empty() ? "localhost" : host; }
 
 // The attribute names an instance is read by, converted once per parse

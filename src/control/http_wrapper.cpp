@@ -88,7 +88,7 @@ int HttpWrapper::httpPost(const std::string& host, int port, const std::string& 
     for (;;) {
       long count = receiveBytes(socketHandle, chunk, kReceiveBufferSize);
       if (count <= 0) {
-        timedOut = count < 0;
+        timedOut = count == kTimedOut;
         break;
       }
       chunk[count] = '\0';

@@ -29,8 +29,9 @@ int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socke
 // One send call: the count sent, or -1.
 long sendBytes(SocketHandle socket, const char* data, std::size_t size);
 
-// One receive: the count received, 0 when the peer closed, -1 on an error
-// or when no byte came within the receive time-out.
+// One receive: the count received, 0 when the peer closed, -1 on an error,
+// kTimedOut when no byte came within the receive time-out.
+constexpr long kTimedOut = -2;
 long receiveBytes(SocketHandle socket, char* buffer, std::size_t size);
 
 void closeSocket(SocketHandle socket);

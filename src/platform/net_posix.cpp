@@ -65,7 +65,7 @@ long sendBytes(SocketHandle socket, const char* data, std::size_t size) {
 }
 
 long receiveBytes(SocketHandle socket, char* buffer, std::size_t size) {
-  if (!waitFor(fd(socket), POLLIN, receiveTimeoutMilliseconds())) return -1;
+  if (!waitFor(fd(socket), POLLIN, receiveTimeoutMilliseconds())) return kTimedOut;
   ssize_t received;
   do {
     received = recv(fd(socket), buffer, size, 0);

@@ -59,7 +59,7 @@ long sendBytes(SocketHandle socket, const char* data, std::size_t size) {
 }
 
 long receiveBytes(SocketHandle socket, char* buffer, std::size_t size) {
-  if (!waitFor(native(socket), false, receiveTimeoutMilliseconds())) return -1;
+  if (!waitFor(native(socket), false, receiveTimeoutMilliseconds())) return kTimedOut;
   int received = recv(native(socket), buffer, static_cast<int>(size), 0);
   return received == SOCKET_ERROR ? -1 : received;
 }
