@@ -45,11 +45,6 @@ class Installation : public ::testing::Test {
     folder_.write("data/vexa_config.xml", "<repositories>\n" + instances + "</repositories>\n");
   }
 
-  std::string connectionFile() {
-    folder_.write("conn.ini", "CONNECTION=host=db;port=1\n");
-    return folder_.native("conn.ini");
-  }
-
   TempFolder folder_;
 };
 
@@ -156,6 +151,8 @@ TEST_F(Installation, ChecksAndStopsARunningEngine) {
   std::string port = std::to_string(engine.port());
   describe("  <instance name=\"sales\" port=\"1\" vexaport=\"" + port + "\"/>\n");
   std::string running = "Zerin service is running on host localhost, port " + port + "\n";
+  folder_.write("conn.ini", "CONNECTION=host=db;port=1\n");
+  std::string connection = folder_.native("conn.ini");
 
   ProcessResult byName = run({"-check", "sales", "u", "p"});
   EXPECT_EQ(byName.output, running);
@@ -163,14 +160,9 @@ TEST_F(Installation, ChecksAndStopsARunningEngine) {
   // The ten-argument form reads the host from argument 7; the port text
   // stops at its first non-digit.
   ProcessResult explicitForm = run(
-      {"-check", "_VEXADEFAULT_", "u", "p", "x", "9", "localhost", port + "x", connectionFile()});
+      {"-check", "_VEXADEFAULT_", "u", "p", "x", "9", "localhost", port + "x", connection});
   EXPECT_EQ(explicitForm.output, running);
   EXPECT_EQ(explicitForm.status, 0);
-
-  ProcessResult elsewhere =
-      run({"-stop", "_VEXADEFAULT_", "u", "p", "x", "127.0.0.1", port, connectionFile()});
-  EXPECT_EQ(elsewhere.output, "Can not stop localhost Vexa web service\n");
-  EXPECT_EQ(elsewhere.status, 0);
 
   ProcessResult stop = run({"-stop", "sales", "u", "p"});
   EXPECT_EQ(stop.output, "Stopping local Zerin service\nShutdown command sent to Zerin service\n");
@@ -180,10 +172,6 @@ TEST_F(Installation, ChecksAndStopsARunningEngine) {
   ProcessResult gone = run({"-check", "sales", "u", "p"});
   EXPECT_EQ(gone.output, "Zerin service not running on host localhost, port " + port + "\n");
   EXPECT_EQ(gone.status, reportedStatus(-1));
-  ProcessResult stopGone = run({"-stop", "sales", "u", "p"});
-  EXPECT_EQ(stopGone.output,
-            "Stopping local Zerin service\nError sending shutdown command to Zerin service\n");
-  EXPECT_EQ(stopGone.status, 0);
 }
 
 }  // namespace
