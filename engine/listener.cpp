@@ -22,6 +22,7 @@ using NativeSocket = int;
 
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
@@ -55,6 +56,9 @@ void startup() {
 #ifdef _WIN32
   WSADATA data;
   WSAStartup(0x0202, &data);
+#else
+  // A client that hangs up before its answer is sent must not end the peer.
+  std::signal(SIGPIPE, SIG_IGN);
 #endif
 }
 
