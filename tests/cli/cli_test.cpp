@@ -1,7 +1,7 @@
 // The tool as a user runs it: copied into an installation folder of its own,
 // started as a process, judged by its exact output and exit status.
 #include "control/http_wrapper.h"
-#include "listener.h"
+#include "support/scripted_peer.h"
 #include "support/temp_folder.h"
 #include "support/tool_run.h"
 
@@ -16,17 +16,6 @@ namespace {
 
 const char kUsage[] = "Incorrect usage\n";
 const char kDeleteUsage[] = "Usage: delete_repository[.sh/.bat] <repository-name>\n";
-
-// A port that was free a moment ago.
-int freePort() {
-  peer::startup();
-  peer::Handle listener = 0;
-  std::uint16_t port = 0;
-  peer::listenOn("127.0.0.1", 0, &listener, &port);
-  peer::closeHandle(listener);
-  peer::cleanup();
-  return port;
-}
 
 class Installation : public ::testing::Test {
  protected:
@@ -51,7 +40,7 @@ class Installation : public ::testing::Test {
 // The stand-in engine, listening on a port of its own until SHUTDOWN.
 class RunningEngine {
  public:
-  RunningEngine() : port_(freePort()) {
+  RunningEngine() : port_(unusedPort()) {
     thread_ = std::thread([this] {
       result_ = runProcess(builtProgram("vexa"),
                            {"-c", "conf", "-t", "http://localhost:" + std::to_string(port_) +
@@ -138,7 +127,7 @@ TEST_F(Installation, SettingsFileMovesTheDataFolder) {
   EXPECT_EQ(before.output, "Cannot find repository details\n");
   EXPECT_EQ(before.status, reportedStatus(-1));
 
-  int closed = freePort();
+  int closed = unusedPort();
   describe("  <instance name=\"sales\" port=\"" + std::to_string(closed - 1) + "\"/>\n");
   ProcessResult after = run({"-check", "sales", "u", "p"});
   EXPECT_EQ(after.output,
