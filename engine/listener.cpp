@@ -10,6 +10,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 using NativeSocket = SOCKET;
+constexpr int kNoSignal = 0;
 #else
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -18,11 +19,11 @@ using NativeSocket = SOCKET;
 #include <sys/socket.h>
 #include <unistd.h>
 using NativeSocket = int;
+constexpr int kNoSignal = MSG_NOSIGNAL;
 #endif
 
 #include <algorithm>
 #include <cctype>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
@@ -56,9 +57,6 @@ void startup() {
 #ifdef _WIN32
   WSADATA data;
   WSAStartup(0x0202, &data);
-#else
-  // A client that hangs up before its answer is sent must not end the peer.
-  std::signal(SIGPIPE, SIG_IGN);
 #endif
 }
 
@@ -81,7 +79,10 @@ bool listenOn(const std::string& host, std::uint16_t port, Handle* listener,
   address.sin_port = htons(port);
 
   NativeSocket s = socket(AF_INET, SOCK_STREAM, 0);
-#ifndef _WIN32
+#ifdef _WIN32
+  if (s == INVALID_SOCKET) return false;
+#else
+  if (s < 0) return false;
   int on = 1;
   setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
 #endif
@@ -116,7 +117,10 @@ long receiveSome(Handle client, char* buffer, std::size_t size, int milliseconds
 bool sendAll(Handle client, const std::string& data) {
   size_t offset = 0;
   while (offset < data.size()) {
-    auto sent = send(native(client), data.data() + offset, static_cast<int>(data.size() - offset), 0);
+    // A client that hangs up before its answer is sent must cost a failed
+    // send, not the peer's life.
+    auto sent = send(native(client), data.data() + offset, static_cast<int>(data.size() - offset),
+                     kNoSignal);
     if (sent <= 0) return false;
     offset += static_cast<size_t>(sent);
   }

@@ -19,7 +19,7 @@ command -v ninja >/dev/null && generator=(-G Ninja)
 case "$flavour" in
   native)
     prefix=$("$here/scripts/build-xerces.sh" native)
-    opts=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$prefix") ;;
+    opts=(-DCMAKE_BUILD_TYPE=Release -DZERINCTL_BENCH=ON -DCMAKE_PREFIX_PATH="$prefix") ;;
   sanitize)
     prefix=$("$here/scripts/build-xerces.sh" native)
     opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZERINCTL_SANITIZE=ON -DCMAKE_PREFIX_PATH="$prefix") ;;

@@ -84,16 +84,16 @@ const CommandForm kForms[] = {
     {"-exportsalt", 5, kAnyCount, Condition::kNotAll, nullptr},
 };
 
-bool conditionHolds(Condition condition, int argc, Arguments argv) {
+bool conditionHolds(Condition condition, Arguments argv) {
   switch (condition) {
     case Condition::kNone:
       return true;
     case Condition::kStartsWithMarker:
       return std::strncmp(argv[2], kMarker, sizeof kMarker - 1) == 0;
     case Condition::kAll:
-      return argc > 2 && std::strcmp(argv[2], "-all") == 0;
+      return std::strcmp(argv[2], "-all") == 0;
     case Condition::kNotAll:
-      return argc > 2 && std::strcmp(argv[2], "-all") != 0;
+      return std::strcmp(argv[2], "-all") != 0;
   }
   return false;
 }
@@ -101,7 +101,7 @@ bool conditionHolds(Condition condition, int argc, Arguments argv) {
 int dispatch(const std::string& toolFolder, int argc, Arguments argv) {
   for (const CommandForm& form : kForms) {
     if (std::strcmp(argv[1], form.word) != 0 || argc < form.minCount || argc > form.maxCount ||
-        !conditionHolds(form.condition, argc, argv))
+        !conditionHolds(form.condition, argv))
       continue;
     return form.run != nullptr ? form.run(toolFolder, argv) : -2;
   }

@@ -95,7 +95,10 @@ bool applyInstance(const AttributeLookup& attribute, const AttributeNames& names
   if (hasPort) instance.port = parseInteger(value);
   if (attribute(names.host, &value)) instance.host = value;
   instance.host = orLocalhost(instance.host);
-  instance.vexaPort = attribute(names.vexaPort, &value) ? parseInteger(value) : instance.port + 1;
+  // The largest port wraps round, as the sum does in the machine's own int.
+  instance.vexaPort = attribute(names.vexaPort, &value)
+                          ? parseInteger(value)
+                          : static_cast<int>(static_cast<unsigned>(instance.port) + 1u);
   if (attribute(names.vexaHost, &value)) instance.vexaHost = value;
   instance.vexaHost = orLocalhost(instance.vexaHost);
   if (attribute(names.vexaListeningHost, &value)) instance.vexaListeningHost = value;
@@ -177,10 +180,15 @@ void writeDescriptor(const std::string& descriptor, const DOMElement* root) {
   std::unique_ptr<XMLCh, void (*)(XMLCh*)> text(writer->writeToString(root),
                                                 [](XMLCh* t) { XMLString::release(&t); });
   if (text == nullptr) return;
-  std::string local = toLocal(text.get());
+  // Without a declaration the file is read back as UTF-8, so that is what
+  // it is written in: text in another code page would make the next parse
+  // fail and hide every repository.
+  TranscodeToStr utf8(text.get(), "UTF-8");
   // Text that could not be converted is never written: an empty descriptor
   // would lose every other repository.
-  if (!local.empty()) replaceFileContents(descriptor, local);
+  if (utf8.length() != 0)
+    replaceFileContents(descriptor, std::string(reinterpret_cast<const char*>(utf8.str()),
+                                                utf8.length()));
 }
 
 bool removeInstance(const std::string& descriptor, const std::string& name,

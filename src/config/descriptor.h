@@ -25,6 +25,7 @@ struct RepositoryInstance {
 // removed and the descriptor rewritten; the outputs are filled the same way
 // up to that instance. The rewrite replaces the file in one step, so a
 // failure leaves the old descriptor whole; the result is true once the
-// element is removed, whether or not the write succeeded.
+// element is removed, whether or not the write succeeded. The rewritten file
+// holds the root element alone, in UTF-8.
 bool findRepositoryInstance(const std::string& toolFolder, const std::string& name,
                             RepositoryInstance& instance, bool lookupOnly);

@@ -3,8 +3,6 @@
 #include "config/settings.h"
 #include "platform/system.h"
 
-#include <cstdlib>
-
 namespace {
 
 std::string join(const std::string& folder, const char* name) {
@@ -15,26 +13,14 @@ std::string joinOptional(const std::string& folder, const char* name) {
   return name == nullptr ? folder : join(folder, name);
 }
 
-// Where the system cannot name the machine-wide folder, the place it
-// normally is keeps the data findable.
-std::string fallbackAppDataFolder() {
-  if (kPathSeparator == '/') return "/var/lib";
-  const char* programData = std::getenv("ProgramData");
-  return programData != nullptr && *programData != '\0' ? programData : "C:\\ProgramData";
-}
-
 }  // namespace
 
-const char* const soPinTemplate =
-    kPathSeparator == '\\' ? "templates\\SOPIN.txt" : "templates/SOPIN.txt";
-const char* const vexaIniTemplate =
-    kPathSeparator == '\\' ? "templates\\vexa.ini" : "templates/vexa.ini";
-const char* const validSoPinTemplate =
-    kPathSeparator == '\\' ? "templates\\Valid-SOPIN.txt" : "templates/Valid-SOPIN.txt";
+const std::string soPinTemplate = join("templates", "SOPIN.txt");
+const std::string vexaIniTemplate = join("templates", "vexa.ini");
+const std::string validSoPinTemplate = join("templates", "Valid-SOPIN.txt");
 
 std::string getCommonDataFolder() {
-  std::string folder;
-  if (!commonAppDataFolder(&folder)) folder = fallbackAppDataFolder();
+  std::string folder = commonAppDataFolder();
   for (const char* part : {"Kelvane", "Tessaro", "Vorlith", "18.0", "Zerin"})
     folder = join(folder, part);
   return folder;

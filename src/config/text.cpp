@@ -4,9 +4,13 @@
 #include <cstdarg>
 #include <cstdio>
 
+namespace {
+
 bool isCSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
+
+}  // namespace
 
 std::string& trimLeft(std::string& text) {
   size_t start = 0;

@@ -5,10 +5,8 @@
 
 #include <string>
 
-// White space as isspace() accepts it in the "C" locale.
-bool isCSpace(char c);
-
-// Erase leading (trailing) white space in place; return the same string.
+// Erase leading (trailing) white space, as isspace() in the "C" locale
+// knows it, in place; return the same string.
 std::string& trimLeft(std::string& text);
 std::string& trimRight(std::string& text);
 

@@ -6,7 +6,8 @@
 // Replaces the file at `path` with `content` in one step: the bytes go to a
 // new file beside it ("<path>.<process id>.tmp"), reach the disk, and only
 // then take the old file's place. On any failure the old file is untouched,
-// the temporary file is removed and the result is false.
+// the temporary file is removed and the result is false. On POSIX a link is
+// followed to the file it names, and the file keeps its mode and owner.
 bool replaceFileContents(const std::string& path, const std::string& content);
 
 // Name of the temporary file that replaceFileContents writes for `path`.

@@ -5,20 +5,33 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
-// Writes `content` to a file that must not exist yet, with the permission
-// bits of `original`. Removes what it created when it fails.
+// Creates a file that must not exist yet. One left behind by a crashed run
+// of the same process id is stale and goes.
+int createNew(const std::string& path, mode_t mode) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0 && errno == EEXIST && unlink(path.c_str()) == 0)
+    fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  return fd;
+}
+
+// Writes `content` to a new file with the mode and, where this process may
+// set them, the owner and group of `original`. Removes what it created when
+// it fails.
 bool writeNewFile(const std::string& path, const std::string& content,
                   const std::string& original) {
   struct stat info;
-  mode_t mode = stat(original.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
-  // O_EXCL: never write into a file that someone else left or is writing.
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  bool known = stat(original.c_str(), &info) == 0;
+  mode_t mode = known ? (info.st_mode & 07777) : 0644;
+  int fd = createNew(path, mode);
   if (fd < 0) return false;
   bool ok = fchmod(fd, mode) == 0;
+  if (known) (void)!fchown(fd, info.st_uid, info.st_gid);
   size_t offset = 0;
   while (ok && offset < content.size()) {
     ssize_t written = write(fd, content.data() + offset, content.size() - offset);
@@ -32,12 +45,23 @@ bool writeNewFile(const std::string& path, const std::string& content,
   return ok;
 }
 
+// The file a path names, through any symbolic links, so that a linked
+// descriptor is replaced where it lives and the link stays a link.
+std::string resolved(const std::string& path) {
+  char* real = realpath(path.c_str(), nullptr);
+  if (real == nullptr) return path;
+  std::string result = real;
+  std::free(real);
+  return result;
+}
+
 }  // namespace
 
 bool replaceFileContents(const std::string& path, const std::string& content) {
-  std::string temporary = replacementPath(path);
-  if (!writeNewFile(temporary, content, path)) return false;
-  if (std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+  std::string target = resolved(path);
+  std::string temporary = replacementPath(target);
+  if (!writeNewFile(temporary, content, target)) return false;
+  if (std::rename(temporary.c_str(), target.c_str()) == 0) return true;
   unlink(temporary.c_str());
   return false;
 }

@@ -15,6 +15,10 @@ class ScopedHandle {
   ScopedHandle& operator=(const ScopedHandle&) = delete;
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
   HANDLE get() const { return handle_; }
+  void reset(HANDLE handle) {
+    close();
+    handle_ = handle;
+  }
   bool close() {
     if (!valid()) return true;
     HANDLE handle = handle_;
@@ -41,9 +45,15 @@ bool writeAll(HANDLE file, const std::string& content) {
 // Writes `content` to a file that must not exist yet. Removes what it created
 // when it fails.
 bool writeNewFile(const std::string& path, const std::string& content) {
-  // CREATE_NEW: never write into a file that someone else left or is writing.
-  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  // CREATE_NEW: never write into a file that another run is writing. One
+  // left behind by a crashed run of the same process id is stale and goes.
+  auto create = [&path] {
+    return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+  };
+  ScopedHandle file(create());
+  if (!file.valid() && GetLastError() == ERROR_FILE_EXISTS && DeleteFileA(path.c_str()))
+    file.reset(create());
   if (!file.valid()) return false;
   bool ok = writeAll(file.get(), content);
   ok = file.close() && ok;

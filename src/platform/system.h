@@ -1,8 +1,8 @@
 // What the operating system tells the tool about its own files and folders.
 //
-// Each query fills its output and returns true, or returns false and leaves
-// the output untouched when the system has no answer; the callers choose
-// their own fallbacks. Nothing here prints.
+// A query that returns bool fills its output and returns true, or returns
+// false and leaves the output untouched when the system has no answer, so
+// that the caller chooses its fallback. Nothing here prints.
 #pragma once
 
 #include <string>
@@ -22,8 +22,9 @@ extern const char* const kNarrowEncoding;
 // Full path of the running executable.
 bool executablePath(std::string* path);
 
-// The machine-wide application data folder, created when it is missing.
-bool commonAppDataFolder(std::string* folder);
+// The machine-wide application data folder, created when it is missing;
+// where the system cannot name it, the place where it normally is.
+std::string commonAppDataFolder();
 
 // The form of an existing path that stands unquoted as one word on the
 // command line of the platform's command interpreter.

@@ -21,10 +21,7 @@ bool executablePath(std::string* path) {
   }
 }
 
-bool commonAppDataFolder(std::string* folder) {
-  folder->assign("/var/lib");
-  return true;
-}
+std::string commonAppDataFolder() { return "/var/lib"; }
 
 bool commandLinePath(const std::string& path, std::string* word) {
   // There are no short names here; escaping every byte that /bin/sh would

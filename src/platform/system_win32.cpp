@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <vector>
 
 const char* const kNarrowEncoding = nullptr;
@@ -23,16 +24,18 @@ bool executablePath(std::string* path) {
   return false;
 }
 
-bool commonAppDataFolder(std::string* folder) {
+std::string commonAppDataFolder() {
   LPITEMIDLIST item = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, &item)))
-    return false;
-  char buffer[1024] = {};
-  BOOL ok = SHGetPathFromIDListA(item, buffer);
-  CoTaskMemFree(item);
-  if (!ok) return false;
-  folder->assign(buffer);
-  return true;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE,
+                                           &item))) {
+    char buffer[1024] = {};
+    BOOL ok = SHGetPathFromIDListA(item, buffer);
+    CoTaskMemFree(item);
+    if (ok) return buffer;
+  }
+  // Where the shell cannot say, the folder is where Windows normally keeps it.
+  const char* programData = std::getenv("ProgramData");
+  return programData != nullptr && *programData != '\0' ? programData : "C:\\ProgramData";
 }
 
 bool commandLinePath(const std::string& path, std::string* word) {

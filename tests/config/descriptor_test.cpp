@@ -56,6 +56,7 @@ TEST_F(Descriptor, LookupMergesMatchingInstances) {
   <instance name="emptyvp" port="700" vexaport=""/>
   <instance name="blank" port="1" host="" vexahost="" vexalisteninghost=""/>
   <instance name="letters" port="abc"/><instance name="trail" port="80abc"/>
+  <instance name="max" port="99999999999"/>
   <group><sub><instance name="deep" port="5"/></sub></group>
   <instance name="dup" port="10" host="h1" path="p1" vexaport="99"/>
   <instance name="dup" port="20" vexahost="v2" path="p2"/>
@@ -73,6 +74,7 @@ TEST_F(Descriptor, LookupMergesMatchingInstances) {
       {"blank", true, "localhost,1,localhost,2,localhost,"},
       {"letters", true, "localhost,0,localhost,1,localhost,"},
       {"trail", true, "localhost,80,localhost,81,localhost,"},
+      {"max", true, "localhost,2147483647,localhost,-2147483648,localhost,"},
       {"deep", true, "localhost,5,localhost,6,localhost,"},
       {"dup", true, "h1,20,v2,21,localhost,p2"},
       {"noport", false, "h,0,localhost,5,localhost,p"},
@@ -103,6 +105,18 @@ TEST_F(Descriptor, RemovalRewritesTheRootElementWithoutTheFirstMatch) {
             "  \n  <instance name=\"b\" port=\"3\"/>\n</config>");
   EXPECT_FALSE(find(kRemovable, "c", instance, false));
   EXPECT_EQ(content(), kRemovable);
+}
+
+// The rewrite drops the declaration, so it must be in the encoding a
+// document without one is read in: the other repositories stay readable.
+TEST_F(Descriptor, RewrittenDescriptorReadsBackWithItsOtherCharacters) {
+  RepositoryInstance removed, kept;
+  ASSERT_TRUE(find("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<config><instance "
+                   "name=\"a\" port=\"1\"/><instance name=\"b\" path=\"caf\xE9\" port=\"2\"/>"
+                   "</config>",
+                   "a", removed, false));
+  EXPECT_EQ(content(), "<config><instance name=\"b\" path=\"caf\xC3\xA9\" port=\"2\"/></config>");
+  EXPECT_TRUE(find(nullptr, "b", kept, true));
 }
 
 TEST_F(Descriptor, FailedRewriteKeepsTheOldDescriptor) {

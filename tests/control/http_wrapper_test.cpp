@@ -1,5 +1,4 @@
 #include "control/http_wrapper.h"
-#include "control/service_messages.h"
 #include "platform/net.h"
 #include "support/scripted_peer.h"
 
@@ -14,12 +13,6 @@ using Requests = std::vector<std::string>;
 
 const std::string kOk = "HTTP/1.1 200 OK\r\nContent-length: 2\r\n\r\nok";
 const std::string kNotFound = "HTTP/1.1 404 Not Found\r\nContent-length: 2\r\n\r\nok";
-const std::string kHeaders =
-    "HTTP/1.1\r\nHost: localhost\r\nContent-type: application/x-www-form-urlencoded\r\n";
-const std::string kPing =
-    "POST  " + kHeaders + "Content-length: 38\r\n\r\n<UMF_PROC><NAME>PING</NAME></UMF_PROC>";
-const std::string kShutdown =
-    "POST  " + kHeaders + "Content-length: 42\r\n\r\n<UMF_PROC><NAME>SHUTDOWN</NAME></UMF_PROC>";
 
 // Receives wait less than the peer holds a connection it keeps answering, so
 // that a client waiting for more than it should fails instead of stalling.
@@ -116,37 +109,6 @@ TEST_F(Control, NothingListeningLeavesTheResponseAsItWas) {
   std::string response = "untouched";
   EXPECT_EQ(http.httpPost("127.0.0.1", unusedPort(), "", "x", response), 1);
   EXPECT_EQ(response, "untouched");
-}
-
-TEST_F(Control, ServiceMessagesSendTheirCommandAndReportTheOutcome) {
-  const std::string stopping = "Stopping local Zerin service\n";
-  const struct {
-    bool shutdown;
-    Step step;
-    int status;
-    std::string printed;  // a ping's port follows
-    Requests requests;
-  } cases[] = {
-      {false, ScriptedPeer::answer(kOk), 0, "Zerin service is running on host localhost, port ",
-       {kPing}},
-      {true, ScriptedPeer::answer(kOk), 0, stopping + "Shutdown command sent to Zerin service\n",
-       {kShutdown}},
-      {true, ScriptedPeer::answer(kNotFound), 0,
-       stopping + "Error sending shutdown command to Zerin service\n", {kShutdown, kShutdown}},
-  };
-  for (const auto& c : cases) {
-    ScriptedPeer peer({c.step});
-    testing::internal::CaptureStdout();
-    int status = 0;
-    if (c.shutdown)
-      shutdownService("localhost", peer.port());
-    else
-      status = pingService("localhost", peer.port());
-    std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(printed, c.printed + (c.shutdown ? "" : std::to_string(peer.port()) + "\n"));
-    EXPECT_EQ(status, c.status) << printed;
-    EXPECT_EQ(peer.requests(), c.requests) << printed;
-  }
 }
 
 }  // namespace

@@ -10,15 +10,23 @@
 
 namespace {
 
-const std::string kShutdown = " <UMF_PROC><NAME>SHUTDOWN</NAME></UMF_PROC>";
-const std::string kPing = " <UMF_PROC><NAME>PING</NAME></UMF_PROC>";
 const std::string kStopping = "Stopping local Zerin service\n";
+
+// The whole request that carries a command message to `host`.
+std::string request(const std::string& host, const std::string& command) {
+  std::string body = "<UMF_PROC><NAME>" + command + "</NAME></UMF_PROC>";
+  return "POST  HTTP/1.1\r\nHost: " + host +
+         "\r\nContent-type: application/x-www-form-urlencoded\r\nContent-length: " +
+         std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+const std::string kShutdown = request("localhost", "SHUTDOWN");
+const std::string kPing = request("localhost", "PING");
 
 struct Case {
   std::function<int()> command;
   std::string printed;
   int status;
-  std::vector<std::string> sent;  // host, then body, of each request
+  std::vector<std::string> sent;  // every request the peer received
 };
 
 // An installation whose descriptor points its services at a peer that
@@ -48,14 +56,9 @@ class StopCheck : public testing::Test {
       testing::internal::CaptureStdout();
       EXPECT_EQ(cases[i].command(), cases[i].status) << "case " << i;
       EXPECT_EQ(testing::internal::GetCapturedStdout(), cases[i].printed) << "case " << i;
-      std::vector<std::string> requests = peer_.requests(), sent;
-      for (size_t n = before; n < requests.size(); ++n) {
-        const std::string& r = requests[n];
-        size_t host = r.find("Host: ") + 6;
-        sent.push_back(r.substr(host, r.find('\r', host) - host) + " " +
-                       r.substr(r.find("\r\n\r\n") + 4));
-      }
-      EXPECT_EQ(sent, cases[i].sent) << "case " << i;
+      std::vector<std::string> requests = peer_.requests();
+      EXPECT_EQ(std::vector<std::string>(requests.begin() + before, requests.end()), cases[i].sent)
+          << "case " << i;
     }
   }
 
@@ -71,13 +74,13 @@ TEST_F(StopCheck, ByNameStopsOnlyLocalServicesAndChecksAnyHost) {
   auto ping = [tool](const char* name) { return [=] { return checkRepository(tool, name, "", ""); }; };
   check({
       {stop("local"), kStopping + "Shutdown command sent to Zerin service\n", 0,
-       {"localhost" + kShutdown}},
+       {kShutdown}},
       {stop("localGone"), kStopping + "Error sending shutdown command to Zerin service\n", 0, {}},
       {stop("digits"), "", 0, {}},
       {stop("remote"), "Error - no local services to stop\n", -1, {}},
       {stop("missing"), "Cannot find repository details\n", -1, {}},
       {ping("digits"), "Zerin service is running on host 127.0.0.1, port " + up_ + "\n", 0,
-       {"127.0.0.1" + kPing}},
+       {request("127.0.0.1", "PING")}},
       {ping("digitsGone"), "Zerin service not running on host 127.0.0.1, port " + gone_ + "\n", -1,
        {}},
       {ping("missing"), "Cannot find repository details\n", -1, {}},
@@ -101,12 +104,12 @@ TEST_F(StopCheck, ExplicitFormsNeedAConnectionFileAndStopOnlyLocalhost) {
   };
   check({
       {stop("localhost", good), kStopping + "Shutdown command sent to Zerin service\n", 0,
-       {"localhost" + kShutdown}},
+       {kShutdown}},
       {stop("127.0.0.1", good), "Can not stop localhost Vexa web service\n", 0, {}},
       {stop("localhost", bare), unread(bare), -1, {}},
       {stop("localhost", none), unread(none), -1, {}},
       {ping("localhost", good), "Zerin service is running on host localhost, port " + up_ + "\n",
-       0, {"localhost" + kPing}},
+       0, {kPing}},
       {ping("127.0.0.1", bare), unread(bare), -1, {}},
   });
 }

@@ -8,12 +8,9 @@
 #else
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <csignal>
 #endif
 
 #include <cstdlib>
-#include <thread>
 
 namespace {
 
@@ -49,21 +46,18 @@ std::string quoteArgument(const std::string& argument) {
 #ifdef _WIN32
 const char* const kExecutableSuffix = ".exe";
 
-ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& input) {
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE outRead, outWrite, inRead, inWrite;
+  HANDLE outRead, outWrite;
   CreatePipe(&outRead, &outWrite, &inherit, 0);
-  CreatePipe(&inRead, &inWrite, &inherit, 0);
   SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-  SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
 
   std::string commandLine = quoteArgument(program);
   for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = inRead;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = outWrite;
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION process{};
@@ -71,24 +65,16 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   BOOL started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
                                 nullptr, nullptr, &startup, &process);
   CloseHandle(outWrite);
-  CloseHandle(inRead);
   if (!started) {
     CloseHandle(outRead);
-    CloseHandle(inWrite);
     result.status = -1000;
     return result;
   }
-  std::thread feeder([&] {
-    DWORD written;
-    if (!input.empty()) WriteFile(inWrite, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
-    CloseHandle(inWrite);
-  });
   std::string output;
   char buffer[4096];
   DWORD count;
   while (ReadFile(outRead, buffer, sizeof buffer, &count, nullptr) && count > 0)
     output.append(buffer, count);
-  feeder.join();
   CloseHandle(outRead);
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;
@@ -101,49 +87,34 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 }
 
 int reportedStatus(int status) { return status; }
-
-void setEnvironment(const std::string& name, const std::string& value) {
-  _putenv((name + "=" + value).c_str());
-}
 #else
 const char* const kExecutableSuffix = "";
 
-ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& input) {
-  // A child that never reads its input must not kill the test with SIGPIPE.
-  std::signal(SIGPIPE, SIG_IGN);
-  int out[2], in[2];
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments) {
+  // Built before the fork: a child of a threaded process may not allocate.
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  int out[2];
   ProcessResult result;
-  if (pipe(out) != 0 || pipe(in) != 0) {
+  if (pipe(out) != 0) {
     result.status = -1000;
     return result;
   }
   pid_t child = fork();
   if (child == 0) {
-    dup2(in[0], 0);
     dup2(out[1], 1);
-    close(in[0]);
-    close(in[1]);
     close(out[0]);
     close(out[1]);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
+    execv(argv[0], argv.data());
     _exit(127);
   }
-  close(in[0]);
   close(out[1]);
-  std::thread feeder([&] {
-    if (!input.empty()) (void)!write(in[1], input.data(), input.size());
-    close(in[1]);
-  });
   char buffer[4096];
   ssize_t count;
   while ((count = read(out[0], buffer, sizeof buffer)) > 0)
     result.output.append(buffer, static_cast<size_t>(count));
-  feeder.join();
   close(out[0]);
   int wait = 0;
   waitpid(child, &wait, 0);
@@ -153,13 +124,6 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 }
 
 int reportedStatus(int status) { return status & 0xFF; }
-
-void setEnvironment(const std::string& name, const std::string& value) {
-  if (value.empty())
-    unsetenv(name.c_str());
-  else
-    setenv(name.c_str(), value.c_str(), 1);
-}
 #endif
 
 std::string builtProgram(const std::string& name) {

@@ -11,9 +11,8 @@ struct ProcessResult {
   int status = 0;      // exit status as the platform reports it
 };
 
-// Runs `program` with `arguments`, feeding `input` to its standard input.
-ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& input = "");
+// Runs `program` with `arguments` and waits for its end.
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments);
 
 // A built executable of the project ("zerinctl", "vexa"), beside the test.
 std::string builtProgram(const std::string& name);
@@ -21,9 +20,5 @@ std::string builtProgram(const std::string& name);
 // The exit status that a process ending with `status` reports here: the full
 // 32 bits on Windows, the low 8 bits elsewhere.
 int reportedStatus(int status);
-
-// Sets (or, with an empty value, removes) a variable of this process's
-// environment, inherited by the processes it starts.
-void setEnvironment(const std::string& name, const std::string& value);
 
 extern const char* const kExecutableSuffix;  // ".exe" or ""

@@ -1,7 +1,9 @@
-// The descriptor reader needs the XML library up, as the tool's entry point
-// leaves it for every command.
+// Everything that reads the descriptor expects the XML library to be up, as
+// the tool's entry point leaves it for every command.
 #include <gtest/gtest.h>
 #include <xercesc/util/PlatformUtils.hpp>
+
+namespace {
 
 class XmlLibrary : public testing::Environment {
  public:
@@ -9,5 +11,7 @@ class XmlLibrary : public testing::Environment {
   void TearDown() override { xercesc::XMLPlatformUtils::Terminate(); }
 };
 
-[[maybe_unused]] static testing::Environment* const kXmlLibrary =
+[[maybe_unused]] testing::Environment* const kXmlLibrary =
     testing::AddGlobalTestEnvironment(new XmlLibrary);
+
+}  // namespace
