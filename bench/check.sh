@@ -28,7 +28,7 @@ SILENT=${SILENT:-1}
 PING='<UMF_PROC><NAME>PING</NAME></UMF_PROC>'
 
 for tool in hyperfine python3 curl valgrind; do
-  command -v "$tool" >/dev/null || { echo "check.sh: $tool is missing" >&2; exit 1; }
+  command -v "$tool" >/dev/null || { echo "check.sh: $tool is missing (scripts/install-deps.sh --bench installs it)" >&2; exit 1; }
 done
 if [[ ! -x "$bin/zerinctl" || ! -x "$bin/vexa" ]]; then
   bash "$here/scripts/build.sh" native >/dev/null

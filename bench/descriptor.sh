@@ -31,9 +31,9 @@ RSS_RUNS=${RSS_RUNS:-5}
 SIZES=${SIZES:-"1000 10000"}
 
 for tool in hyperfine python3 xmlstarlet valgrind; do
-  command -v "$tool" >/dev/null || { echo "descriptor.sh: $tool is missing" >&2; exit 1; }
+  command -v "$tool" >/dev/null || { echo "descriptor.sh: $tool is missing (scripts/install-deps.sh --bench installs it)" >&2; exit 1; }
 done
-[[ -x /usr/bin/time ]] || { echo "descriptor.sh: /usr/bin/time is missing" >&2; exit 1; }
+[[ -x /usr/bin/time ]] || { echo "descriptor.sh: /usr/bin/time is missing (scripts/install-deps.sh --bench installs it)" >&2; exit 1; }
 if [[ ! -x "$bin/descriptor_bench" || ! -x "$bin/xerces_floor" ]]; then
   bash "$here/scripts/build.sh" native >/dev/null
 fi

@@ -20,7 +20,7 @@ ROUNDS=${ROUNDS:-4}
 WARMUP=${WARMUP:-10}
 
 for tool in valgrind hyperfine python3; do
-  command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing" >&2; exit 1; }
+  command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing (scripts/install-deps.sh --bench installs it)" >&2; exit 1; }
 done
 if [[ ! -x "$bin/zerinctl" || ! -x "$bin/xerces_floor" ]]; then
   bash "$here/scripts/build.sh" native >/dev/null

@@ -12,7 +12,12 @@ set -euo pipefail
 target=${1:?usage: build-xerces.sh native|mingw}
 here=$(cd "$(dirname "$0")/.." && pwd)
 cache=${ZERINCTL_CACHE:-/var/cache/zerinctl}
-version=3.2.4
+# The source package the distribution has now: a new revision builds anew.
+version=$(apt-cache showsrc xerces-c 2>/dev/null | awk '/^Version:/ { print $2; exit }')
+if [ -z "$version" ]; then
+  echo "build-xerces.sh: no xerces-c source package (run scripts/install-deps.sh first)" >&2
+  exit 1
+fi
 
 case "$target" in
   native)
@@ -32,6 +37,10 @@ opts+=(-DBUILD_SHARED_LIBS=OFF -Dnetwork=OFF -Dmessage-loader=inmemory
 key=$( { echo "$version ${opts[*]//$here/}"; cat "$here/cmake/mingw-w64-x86_64.cmake"; } \
        | sha256sum | cut -c1-12)
 prefix="$cache/xerces-$version-$target-$key"
+mkdir -p "$cache"
+# Two builds of the same target wait for each other instead of racing.
+exec 9>"$prefix.lock"
+flock 9
 if [ -f "$prefix/.complete" ]; then
   echo "$prefix"
   exit 0
@@ -41,7 +50,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 (
   cd "$work"
-  apt-get source --download-only xerces-c >&2
+  apt-get source --download-only "xerces-c=$version" >&2
   tar xf xerces-c_*.orig.tar.* >&2
   src=$(find . -maxdepth 1 -type d -name 'xerces-c*' | head -n 1)
   mkdir build && cd build

@@ -5,7 +5,9 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/scripts/install-deps.sh" >/dev/null
+if [ "$(id -u)" -eq 0 ]; then
+  "$here/scripts/install-deps.sh" >/dev/null
+fi
 "$here/scripts/build.sh" native zerinctl vexa >/dev/null
 
 demo="$here/build/demo"

@@ -1,31 +1,31 @@
 #!/usr/bin/env bash
-# Installs every Debian package the builds and tests need. Safe to run again.
+# Installs every Debian package the builds and tests need; with --bench, also
+# what the measurement scripts under bench/ use. Safe to run again.
 set -euo pipefail
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "install-deps.sh: run as root (it calls apt-get)" >&2
   exit 1
 fi
-
 export DEBIAN_FRONTEND=noninteractive
 
-# The Xerces-C++ source package comes from the distribution's own deb-src entry.
-src_list=/etc/apt/sources.list.d/zerinctl-src.sources
-if [ ! -f "$src_list" ]; then
-  . /etc/os-release
-  cat > "$src_list" <<SRC
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: ${VERSION_CODENAME}
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
+# Xerces-C++ is built from the distribution's own source package, so apt needs
+# a deb-src entry: the one for the machine's own main archive.
+deb822=/etc/apt/sources.list.d/debian.sources
+if [ -f "$deb822" ] && [ ! -f /etc/apt/sources.list.d/zerinctl-src.sources ]; then
+  awk 'BEGIN { RS = ""; ORS = "\n" } NR == 1' "$deb822" |
+    sed -e 's/^Types: deb$/Types: deb-src/' -e 's/^\(Suites: [^ ]*\).*/\1/' \
+    > /etc/apt/sources.list.d/zerinctl-src.sources
+elif [ ! -f "$deb822" ] && [ -f /etc/apt/sources.list ] && [ ! -f /etc/apt/sources.list.d/zerinctl-src.list ]; then
+  grep -E '^deb ' /etc/apt/sources.list | head -n 1 | sed 's/^deb /deb-src /' \
+    > /etc/apt/sources.list.d/zerinctl-src.list
+fi
+
+packages=(build-essential cmake ninja-build ca-certificates googletest
+          g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64)
+if [ "${1:-}" = --bench ]; then
+  packages+=(valgrind xmlstarlet curl hyperfine time python3)
 fi
 
 apt-get update -q
-apt-get install -y -q --no-install-recommends \
-  build-essential cmake ninja-build ca-certificates \
-  googletest libgtest-dev \
-  g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64 \
-  wine wine64 \
-  valgrind xmlstarlet curl hyperfine time
+apt-get install -y -q --no-install-recommends "${packages[@]}"

@@ -7,7 +7,10 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 flavours=("${@:-native sanitize mingw}")
 read -r -a flavours <<<"${flavours[*]}"
 
-"$here/scripts/install-deps.sh"
+# Root installs what is missing; anyone else must have it already.
+if [ "$(id -u)" -eq 0 ]; then
+  "$here/scripts/install-deps.sh"
+fi
 
 status=0
 for flavour in "${flavours[@]}"; do
