@@ -164,8 +164,8 @@ bool lookUp(const std::string& descriptor, const std::string& name, RepositoryIn
   return collector.found();
 }
 
-// Writes the root element (no declaration, nothing outside it) in the local
-// code page, without a terminator or a trailing newline.
+// Writes the root element (no declaration, nothing outside it), without a
+// terminator or a trailing newline.
 void writeDescriptor(const std::string& descriptor, const DOMElement* root) {
   XmlName core("LS");
   DOMImplementation* implementation = DOMImplementationRegistry::getDOMImplementation(core.get());
