@@ -19,20 +19,14 @@
 # `zerinctl -stop` at the end, and killed by its process id if it lingers.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
-bin="$here/build/native/bin"
+. "$(dirname "$0")/common.sh"
 RUNS=${RUNS:-100}
 ROUNDS=${ROUNDS:-4}
 DEAD_RUNS=${DEAD_RUNS:-20}
 SILENT=${SILENT:-1}
 PING='<UMF_PROC><NAME>PING</NAME></UMF_PROC>'
 
-for tool in hyperfine python3 curl valgrind; do
-  command -v "$tool" >/dev/null || { echo "check.sh: $tool is missing (scripts/install-deps.sh --bench installs it)" >&2; exit 1; }
-done
-if [[ ! -x "$bin/zerinctl" || ! -x "$bin/vexa" ]]; then
-  bash "$here/scripts/build.sh" native >/dev/null
-fi
+require hyperfine python3 curl valgrind
 
 work=$(mktemp -d)
 engine_pid=""
@@ -44,12 +38,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-# Other builds may relink build/native/bin while this runs: measure private
-# copies taken once, at the start.
-mkdir -p "$work/bin"
-cp "$bin/zerinctl" "$bin/vexa" "$work/bin/"
-echo "binaries: build/native/bin as of $(stat -c %y "$bin/zerinctl" | cut -d. -f1)"
-bin="$work/bin"
+private_binaries "$work" zerinctl vexa
 
 # A localhost port nothing listens on right now (and whose predecessor is a
 # valid port, as the descriptor names the service's port minus one).

@@ -23,29 +23,17 @@
 # noise-free check of how the work grows.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
-bin="$here/build/native/bin"
+. "$(dirname "$0")/common.sh"
 RUNS=${RUNS:-20}
 ROUNDS=${ROUNDS:-2}
 RSS_RUNS=${RSS_RUNS:-5}
 SIZES=${SIZES:-"1000 10000"}
 
-for tool in hyperfine python3 xmlstarlet valgrind; do
-  command -v "$tool" >/dev/null || { echo "descriptor.sh: $tool is missing (scripts/install-deps.sh --bench installs it)" >&2; exit 1; }
-done
-[[ -x /usr/bin/time ]] || { echo "descriptor.sh: /usr/bin/time is missing (scripts/install-deps.sh --bench installs it)" >&2; exit 1; }
-if [[ ! -x "$bin/descriptor_bench" || ! -x "$bin/xerces_floor" ]]; then
-  bash "$here/scripts/build.sh" native >/dev/null
-fi
+require hyperfine python3 xmlstarlet valgrind /usr/bin/time
 
 work=$(mktemp -d "${WORKDIR:-${TMPDIR:-/tmp}}/descriptor-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-# Other builds may relink build/native/bin while this runs: measure private
-# copies taken once, at the start.
-mkdir -p "$work/bin"
-cp "$bin/descriptor_bench" "$bin/xerces_floor" "$work/bin/"
-echo "binaries: build/native/bin as of $(stat -c %y "$bin/descriptor_bench" | cut -d. -f1)"
-bin="$work/bin"
+private_binaries "$work" descriptor_bench xerces_floor
 results="$work/results.tsv"
 : >"$results"
 

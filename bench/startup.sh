@@ -13,27 +13,16 @@
 # of them alike; the median over all rounds is reported.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
-bin="$here/build/native/bin"
+. "$(dirname "$0")/common.sh"
 RUNS=${RUNS:-200}
 ROUNDS=${ROUNDS:-4}
 WARMUP=${WARMUP:-10}
 
-for tool in valgrind hyperfine python3; do
-  command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing (scripts/install-deps.sh --bench installs it)" >&2; exit 1; }
-done
-if [[ ! -x "$bin/zerinctl" || ! -x "$bin/xerces_floor" ]]; then
-  bash "$here/scripts/build.sh" native >/dev/null
-fi
+require valgrind hyperfine python3
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# Other builds may relink build/native/bin while this runs: measure private
-# copies taken once, at the start.
-mkdir -p "$work/bin"
-cp "$bin/zerinctl" "$bin/xerces_floor" "$work/bin/"
-echo "binaries: build/native/bin as of $(stat -c %y "$bin/zerinctl" | cut -d. -f1)"
-bin="$work/bin"
+private_binaries "$work" zerinctl xerces_floor
 
 names=(true xerces_floor zerinctl)
 commands=(/bin/true "$bin/xerces_floor" "$bin/zerinctl")

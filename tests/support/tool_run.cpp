@@ -10,7 +10,6 @@
 #include <unistd.h>
 #endif
 
-#include <cstdlib>
 
 namespace {
 
