@@ -1,8 +1,10 @@
 #include "cli/dispatcher.h"
 
+#include "commands/status.h"
 #include "commands/stop_check.h"
 #include "config/folders.h"
-#include "config/text.h"
+#include "util/numbers.h"
+#include "util/output.h"
 #include "platform/system.h"
 
 #include <xercesc/util/PlatformUtils.hpp>
@@ -33,7 +35,7 @@ struct CommandForm {
 
 int invalidDeleteParameters(const std::string&, Arguments) {
   printOut("Invalid parameters\n");
-  return -2;
+  return kWrongUsage;
 }
 
 int stopByName(const std::string& toolFolder, Arguments a) {
@@ -98,16 +100,6 @@ bool conditionHolds(Condition condition, Arguments argv) {
   return false;
 }
 
-int dispatch(const std::string& toolFolder, int argc, Arguments argv) {
-  for (const CommandForm& form : kForms) {
-    if (std::strcmp(argv[1], form.word) != 0 || argc < form.minCount || argc > form.maxCount ||
-        !conditionHolds(form.condition, argv))
-      continue;
-    return form.run != nullptr ? form.run(toolFolder, argv) : -2;
-  }
-  return -2;
-}
-
 std::string findToolFolder() {
   std::string executable;
   // Without its own path the tool looks for its installation where it runs.
@@ -117,22 +109,35 @@ std::string findToolFolder() {
 
 }  // namespace
 
+int dispatch(const std::string& toolFolder, int argc, char* const* argv) {
+  if (argc < 2) return kSuccess;
+  for (const CommandForm& form : kForms) {
+    if (std::strcmp(argv[1], form.word) != 0 || argc < form.minCount || argc > form.maxCount ||
+        !conditionHolds(form.condition, argv))
+      continue;
+    return form.run != nullptr ? form.run(toolFolder, argv) : kWrongUsage;
+  }
+  return kWrongUsage;
+}
+
+void reportWrongUsage(int argc, char* const* argv, int status) {
+  if (argc < 2 || status != kWrongUsage) return;
+  if (std::strcmp(argv[1], "-delete") == 0)
+    printOut("Usage: delete_repository[.sh/.bat] <repository-name>\n");
+  else
+    printOut("Incorrect usage\n");
+}
+
 int runTool(int argc, char** argv) {
   try {
     xercesc::XMLPlatformUtils::Initialize();
   } catch (...) {
     printOut("The XML library could not be initialised\n");
-    return -1;
+    return kFailure;
   }
   std::string toolFolder = findToolFolder();
-  int status = argc < 2 ? 0 : dispatch(toolFolder, argc, argv);
+  int status = dispatch(toolFolder, argc, argv);
   xercesc::XMLPlatformUtils::Terminate();
-
-  if (status == -2) {
-    if (std::strcmp(argv[1], "-delete") == 0)
-      printOut("Usage: delete_repository[.sh/.bat] <repository-name>\n");
-    else
-      printOut("Incorrect usage\n");
-  }
+  reportWrongUsage(argc, argv, status);
   return status;
 }

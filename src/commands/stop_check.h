@@ -4,8 +4,6 @@
 // password stand where "-start" has them and are not used.
 #pragma once
 
-#include "config/descriptor.h"
-
 #include <string>
 
 int stopRepository(const std::string& toolFolder, const std::string& name,
@@ -18,7 +16,3 @@ int checkRepository(const std::string& toolFolder, const std::string& name,
 int checkServiceDirect(const std::string& toolFolder, const std::string& user,
                        const std::string& password, const std::string& host, int port,
                        const std::string& connectionFile);
-
-// False, with "Error - no local services to stop" printed, when neither the
-// repository's service nor its database is on this machine.
-bool checkLocalServices(const RepositoryInstance& instance);

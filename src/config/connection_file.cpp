@@ -1,6 +1,7 @@
 #include "config/connection_file.h"
 
 #include "config/text.h"
+#include "util/output.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "config/descriptor.h"
 
 #include "config/folders.h"
-#include "config/text.h"
+#include "util/numbers.h"
 #include "platform/files.h"
 #include "platform/system.h"
 

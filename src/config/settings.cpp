@@ -1,6 +1,7 @@
 #include "config/settings.h"
 
 #include "config/text.h"
+#include "util/numbers.h"
 #include "platform/system.h"
 
 #include <fstream>

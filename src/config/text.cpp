@@ -1,8 +1,5 @@
 #include "config/text.h"
 
-#include <climits>
-#include <cstdarg>
-#include <cstdio>
 
 namespace {
 
@@ -29,29 +26,4 @@ std::string& trimRight(std::string& text) {
 std::string trimmed(const std::string& text) {
   std::string copy = text;
   return trimLeft(trimRight(copy));
-}
-
-int parseInteger(const char* text) {
-  while (isCSpace(*text)) ++text;
-  bool negative = *text == '-';
-  if (*text == '-' || *text == '+') ++text;
-  // Accumulate the magnitude up to one past INT_MAX, so that INT_MIN still
-  // fits and no longer digit string can overflow.
-  const long long limit = static_cast<long long>(INT_MAX) + 1;
-  long long magnitude = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    magnitude = magnitude * 10 + (*text - '0');
-    if (magnitude > limit) magnitude = limit;
-  }
-  long long value = negative ? -magnitude : magnitude;
-  if (value > INT_MAX) value = INT_MAX;
-  return static_cast<int>(value);
-}
-
-void printOut(const char* format, ...) {
-  va_list arguments;
-  va_start(arguments, format);
-  std::vfprintf(stdout, format, arguments);
-  va_end(arguments);
-  std::fflush(stdout);
 }

@@ -12,17 +12,3 @@ std::string& trimRight(std::string& text);
 
 // Both ends; returns a copy.
 std::string trimmed(const std::string& text);
-
-// A number read as atoi() reads it: leading white space, an optional sign,
-// the digits up to the first other character, 0 when there are none. A value
-// out of the int range is clamped to it instead of being undefined.
-int parseInteger(const char* text);
-inline int parseInteger(const std::string& text) { return parseInteger(text.c_str()); }
-
-// printf to standard output, flushed at once, so that messages keep their
-// order with anything a child process writes to the same console.
-void printOut(const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;

@@ -1,6 +1,6 @@
 #include "control/http_wrapper.h"
 
-#include "config/text.h"
+#include "util/numbers.h"
 
 #include <climits>
 #include <cstring>

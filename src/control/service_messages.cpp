@@ -1,6 +1,6 @@
 #include "control/service_messages.h"
 
-#include "config/text.h"
+#include "util/output.h"
 #include "control/http_wrapper.h"
 
 namespace {

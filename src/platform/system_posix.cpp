@@ -1,9 +1,10 @@
 #include "platform/system.h"
 
+#include "util/shell_word.h"
+
 #include <unistd.h>
 
 #include <climits>
-#include <cstring>
 #include <vector>
 
 const char* const kNarrowEncoding = "UTF-8";
@@ -26,23 +27,7 @@ std::string commonAppDataFolder() { return "/var/lib"; }
 bool commandLinePath(const std::string& path, std::string* word) {
   // There are no short names here; escaping every byte that /bin/sh would
   // treat specially keeps the path one word, whatever it holds.
-  static const char kPlain[] = "+-./:=@_,%";
-  std::string escaped;
-  escaped.reserve(path.size() + 8);
-  for (char c : path) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-                 (byte >= '0' && byte <= '9') || byte >= 0x80 ||
-                 (c != '\0' && std::strchr(kPlain, c) != nullptr);
-    if (c == '\n') {
-      // A backslash before a newline is a line continuation, not an escape.
-      escaped += "'\n'";
-      continue;
-    }
-    if (!plain) escaped += '\\';
-    escaped += c;
-  }
-  word->swap(escaped);
+  *word = shellWord(path);
   return true;
 }
 

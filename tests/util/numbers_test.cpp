@@ -1,4 +1,4 @@
-#include "config/text.h"
+#include "util/numbers.h"
 
 #include <gtest/gtest.h>
 

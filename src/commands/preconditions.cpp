@@ -1,0 +1,26 @@
+#include "commands/preconditions.h"
+
+#include "config/connection_file.h"
+#include "util/output.h"
+
+const char kLocalhost[] = "localhost";
+
+bool lookUpRepository(const std::string& toolFolder, const std::string& name,
+                      RepositoryInstance& instance) {
+  if (findRepositoryInstance(toolFolder, name, instance, true)) return true;
+  printOut("Cannot find repository details\n");
+  return false;
+}
+
+bool connectionFileReadable(const std::string& connectionFile) {
+  std::string connectionString;
+  return readConnectionString(connectionFile, connectionString) == 0;
+}
+
+bool checkLocalServices(const RepositoryInstance& instance) {
+  if (instance.vexaHost != kLocalhost && (instance.host != kLocalhost || !instance.path.empty())) {
+    printOut("Error - no local services to stop\n");
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,23 @@
+// The database scripts "startvexa" and "removevexa" of the templates folder:
+// starting the database server, reading their exit codes, and handing them
+// the credentials of a remote database.
+#pragma once
+
+#include <string>
+
+// Runs the start script for the repositories folder; 0 when it reported
+// success, -1 (its message printed) otherwise.
+int startDatabaseServer(const std::string& toolFolder, bool showWindow);
+
+// 104: "Not Set Quarra home directory"; 0: "Stating Quarra server
+// failed(ECode: 0)" without a line end; both give -1. Any other code is
+// success: 0, nothing printed.
+int databaseScriptStatus(int exitCode);
+
+// For a remote database ("QUARRANODENAME" set) appends " USER PASSWORD" from
+// "VEXAUSER" and "VEXAPASSWD", the password escaped for the interpreter.
+// False, with a request for them printed, when there is no user name.
+bool appendRemoteDatabaseCredentials(std::string& arguments);
+
+// Every "^" becomes "^^^^", so that cmd.exe hands a script the caret intact.
+void escapeCarets(std::string& text);

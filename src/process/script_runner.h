@@ -1,0 +1,27 @@
+// Running the installation's scripts, and the environment their children
+// inherit: the engine credentials and the tool search path.
+#pragma once
+
+#include <string>
+
+// Runs `scriptPath` (in the interpreter's one-word form, see shortPath) with
+// `arguments` through the command interpreter and returns its exit code, bit
+// for bit; waits without limit. Prints only when the interpreter cannot be
+// started at all, and then returns 0.
+int runScript(const std::string& scriptPath, const std::string& arguments, bool showWindow);
+
+// Sets a variable of the tool's environment; an empty value removes it.
+void setEnvValue(const std::string& name, const std::string& value);
+
+// "VEXAUSER" and "VEXAPASSWD", kept until the tool ends.
+void setEngineCredentials(const std::string& user, const std::string& password);
+
+enum class SearchPathVariant {
+  kServiceLaunch,  // anchor: the tool's folder
+  kSaltScript,     // anchor: the vexa folder in its short form
+};
+
+// Puts the vexa folder and two folders of the installation in front of PATH
+// and returns PATH as it was (empty when unset). The caller starts one child,
+// then gives the value back with setEnvValue("PATH", ...).
+std::string setToolSearchPath(const std::string& anchor, SearchPathVariant variant);
