@@ -1,5 +1,10 @@
 // The serving side of a TCP connection on IPv4, for the stand-in engine and
 // for the scripted peers of the tests. Not part of the tool.
+//
+// Operations that return bool fill their outputs only on success. Handles
+// belong to the caller, who closes each with closeHandle; startup() comes
+// before the first call and cleanup() after the last, once per user.
+// Implemented in listener_common.cpp and listener_posix.cpp / _win32.cpp.
 #pragma once
 
 #include <cstdint>

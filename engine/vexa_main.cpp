@@ -4,8 +4,11 @@
 //   vexa -c CONFIG -t http://HOST:PORT/?concurrency=K -d
 //
 // listens on HOST:PORT, answers every POST with "HTTP/1.1 200 OK" (its
-// Content-length header last), and exits after answering SHUTDOWN.
+// Content-length header last), and exits with 0 after answering SHUTDOWN;
+// with arguments it cannot use it exits with 2, and with 1 when it cannot
+// listen. Before anything else it records how it was started (start_record.h).
 #include "listener.h"
+#include "start_record.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +36,10 @@ bool parseAddress(const std::string& url, std::string* host, std::uint16_t* port
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Even a start with unusable arguments is recorded: the tests want to see
+  // what the tool passed, right or wrong.
+  if (!recordStart(argc, argv)) std::fprintf(stderr, "vexa: cannot write vexa.started\n");
+
   std::string url;
   for (int i = 1; i + 1 < argc; ++i)
     if (std::strcmp(argv[i], "-t") == 0) url = argv[i + 1];

@@ -1,11 +1,14 @@
 #include "cli/dispatcher.h"
 
+#include "commands/delete.h"
+#include "commands/start.h"
 #include "commands/status.h"
 #include "commands/stop_check.h"
 #include "config/folders.h"
 #include "util/numbers.h"
 #include "util/output.h"
 #include "platform/system.h"
+#include "process/script_runner.h"
 
 #include <xercesc/util/PlatformUtils.hpp>
 
@@ -38,6 +41,32 @@ int invalidDeleteParameters(const std::string&, Arguments) {
   return kWrongUsage;
 }
 
+int deleteByName(const std::string& toolFolder, Arguments a) {
+  return deleteRepository(toolFolder, a[2]);
+}
+
+int deleteWithCredentials(const std::string& toolFolder, Arguments a) {
+  setEngineCredentials(a[3], a[4]);
+  return deleteRepository(toolFolder, a[2]);
+}
+
+template <bool kDebug>
+int startByName(const std::string& toolFolder, Arguments a) {
+  return startRepository(toolFolder, a[2], a[3], a[4], kDebug);
+}
+
+template <int kHost, bool kDebug>
+int startExplicit(const std::string& toolFolder, Arguments a) {
+  return startServiceDirect(toolFolder, a[3], a[4], a[kHost], parseInteger(a[kHost + 1]), kDebug,
+                            a[kHost + 2]);
+}
+
+// Only this one form tells its caller the port it was given.
+int startExplicitShowingPort(const std::string& toolFolder, Arguments a) {
+  printOut("%d\n", parseInteger(a[7]));
+  return startExplicit<6, false>(toolFolder, a);
+}
+
 int stopByName(const std::string& toolFolder, Arguments a) {
   return stopRepository(toolFolder, a[2], a[3], a[4]);
 }
@@ -63,18 +92,18 @@ int checkExplicit(const std::string& toolFolder, Arguments a) {
 // In the order the command words are tested; within a word, the first form
 // that fits decides.
 const CommandForm kForms[] = {
-    {"-delete", 3, 3, Condition::kNone, nullptr},
-    {"-delete", 5, 5, Condition::kNone, nullptr},
+    {"-delete", 3, 3, Condition::kNone, deleteByName},
+    {"-delete", 5, 5, Condition::kNone, deleteWithCredentials},
     {"-delete", 0, kAnyCount, Condition::kNone, invalidDeleteParameters},
     {"-stop", 5, 5, Condition::kNone, stopByName},
     {"-stop", 9, 9, Condition::kStartsWithMarker, stopExplicit<6>},
     {"-stop", 10, 10, Condition::kStartsWithMarker, stopExplicit<7>},
-    {"-start", 5, 5, Condition::kNone, nullptr},
-    {"-start", 9, 9, Condition::kStartsWithMarker, nullptr},
-    {"-start", 10, 10, Condition::kStartsWithMarker, nullptr},
-    {"-startdebug", 5, 5, Condition::kNone, nullptr},
-    {"-startdebug", 9, 9, Condition::kStartsWithMarker, nullptr},
-    {"-startdebug", 10, 10, Condition::kStartsWithMarker, nullptr},
+    {"-start", 5, 5, Condition::kNone, startByName<false>},
+    {"-start", 9, 9, Condition::kStartsWithMarker, startExplicitShowingPort},
+    {"-start", 10, 10, Condition::kStartsWithMarker, startExplicit<7, false>},
+    {"-startdebug", 5, 5, Condition::kNone, startByName<true>},
+    {"-startdebug", 9, 9, Condition::kStartsWithMarker, startExplicit<6, true>},
+    {"-startdebug", 10, 10, Condition::kStartsWithMarker, startExplicit<7, true>},
     {"-check", 5, 5, Condition::kNone, checkByName},
     {"-check", 9, 9, Condition::kStartsWithMarker, checkExplicit<6>},
     {"-check", 10, 10, Condition::kStartsWithMarker, checkExplicit<7>},

@@ -236,17 +236,32 @@ bool removeInstance(const std::string& descriptor, const std::string& name,
   return true;
 }
 
+// The parser reports a missing, unreadable or malformed file by throwing;
+// for the commands that is a descriptor without the repository.
+template <typename Step>
+bool withoutExceptions(const Step& step) {
+  try {
+    return step();
+  } catch (...) {
+    return false;
+  }
+}
+
 }  // namespace
 
 bool findRepositoryInstance(const std::string& toolFolder, const std::string& name,
                             RepositoryInstance& instance, bool lookupOnly) {
   std::string descriptor = getDescriptorPath(toolFolder);
-  try {
-    return lookupOnly ? lookUp(descriptor, name, instance)
-                      : removeInstance(descriptor, name, instance);
-  } catch (...) {
-    // The parser reports a missing, unreadable or malformed file by throwing;
-    // for the commands that is a descriptor without the repository.
-    return false;
-  }
+  if (lookupOnly) return withoutExceptions([&] { return lookUp(descriptor, name, instance); });
+
+  // Two deletes at once must not both edit the same old descriptor: the
+  // later replacement would bring back what the earlier one removed. A
+  // holder takes milliseconds; one that takes far longer is stuck, and the
+  // delete goes on without the lock rather than hang.
+  const int kLockWaitMilliseconds = 30 * 1000;
+  LockHandle lock = 0;
+  bool locked = lockExclusively(descriptor, kLockWaitMilliseconds, &lock);
+  bool removed = withoutExceptions([&] { return removeInstance(descriptor, name, instance); });
+  if (locked) unlock(lock);
+  return removed;
 }

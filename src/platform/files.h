@@ -1,6 +1,7 @@
 // Writing a file that must never be seen half-written.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Replaces the file at `path` with `content` in one step: the bytes go to a
@@ -12,3 +13,12 @@ bool replaceFileContents(const std::string& path, const std::string& content);
 
 // Name of the temporary file that replaceFileContents writes for `path`.
 std::string replacementPath(const std::string& path);
+
+// An exclusive lock for a read-modify-write of a file that is replaced as a
+// whole: it is held on a lock file of its own beside it ("<path>.lock"), so
+// it outlives every replacement, and the system drops it when the holder
+// dies. Waits for another holder at most `waitMilliseconds`; false when the
+// lock could not be had in that time or the lock file cannot be made.
+using LockHandle = std::intptr_t;
+bool lockExclusively(const std::string& path, int waitMilliseconds, LockHandle* lock);
+void unlock(LockHandle lock);

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace {
 
@@ -65,3 +67,23 @@ bool replaceFileContents(const std::string& path, const std::string& content) {
   unlink(temporary.c_str());
   return false;
 }
+
+bool lockExclusively(const std::string& path, int waitMilliseconds, LockHandle* lock) {
+  std::string lockPath = resolved(path) + ".lock";
+  int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  // flock waits without limit; polling keeps the wait bounded.
+  for (int waited = 0;; waited += 10) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      *lock = fd;
+      return true;
+    }
+    if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMilliseconds) break;
+    timespec pause{0, 10 * 1000 * 1000};
+    nanosleep(&pause, nullptr);
+  }
+  close(fd);
+  return false;
+}
+
+void unlock(LockHandle lock) { close(static_cast<int>(lock)); }

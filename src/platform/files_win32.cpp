@@ -6,6 +6,9 @@
 
 namespace {
 
+constexpr int kRetryMilliseconds = 20;
+constexpr int kReplaceWaitMilliseconds = 2000;
+
 // Closes the handle on every way out of the write.
 class ScopedHandle {
  public:
@@ -66,9 +69,41 @@ bool writeNewFile(const std::string& path, const std::string& content) {
 bool replaceFileContents(const std::string& path, const std::string& content) {
   std::string temporary = replacementPath(path);
   if (!writeNewFile(temporary, content)) return false;
-  if (MoveFileExA(temporary.c_str(), path.c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return true;
+  // A reader that has the file open without sharing deletion makes the move
+  // fail for as long as it reads; lookups take milliseconds, so a short wait
+  // gets the file replaced instead of silently left as it was.
+  for (int waited = 0;; waited += kRetryMilliseconds) {
+    if (MoveFileExA(temporary.c_str(), path.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
+    DWORD error = GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
+        waited >= kReplaceWaitMilliseconds)
+      break;
+    Sleep(kRetryMilliseconds);
+  }
   DeleteFileA(temporary.c_str());
   return false;
 }
+
+bool lockExclusively(const std::string& path, int waitMilliseconds, LockHandle* lock) {
+  HANDLE file = CreateFileA((path + ".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  for (int waited = 0;; waited += kRetryMilliseconds) {
+    OVERLAPPED whole{};
+    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                   MAXDWORD, &whole)) {
+      *lock = reinterpret_cast<LockHandle>(file);
+      return true;
+    }
+    if (waited >= waitMilliseconds) break;
+    Sleep(kRetryMilliseconds);
+  }
+  CloseHandle(file);
+  return false;
+}
+
+// Closing the handle releases the lock with it.
+void unlock(LockHandle lock) { CloseHandle(reinterpret_cast<HANDLE>(lock)); }

@@ -2,7 +2,8 @@
 // scripts, through the platform's command interpreter and waited for.
 //
 // Nothing here prints. A refused start returns false and leaves the system's
-// reason in `error` (empty when the system has no text for it).
+// reason in `error`, worded as the system words it and ending with a line
+// end (empty when the system has no text for it).
 #pragma once
 
 #include <string>
@@ -18,6 +19,12 @@ struct ScriptInterpreter {
   bool escapesWithCarets;
 };
 extern const ScriptInterpreter kScriptInterpreter;
+
+// How programs look from outside on this platform: the file name suffix of
+// an executable (".exe" or ""), and the bits of an exit code that its parent
+// sees (all 32 on Windows, the low 8 elsewhere).
+extern const char* const kExecutableSuffix;
+extern const unsigned kExitStatusMask;
 
 // Starts `executable` detached and does not wait for it. `commandLine` is
 // the whole command line as the program is to see it: on Windows handed to
@@ -40,7 +47,8 @@ bool runThroughInterpreter(const std::string& command, bool showWindow, int* exi
 
 // For tests and measurement: runs `program` with `arguments` (each passed
 // as one argument), feeds it `input` on standard input, then closes it, and
-// collects its standard output. Returns the exit code as the platform
-// reports it, or -1000 when the program could not be started.
+// collects its standard output; standard error stays the caller's. Returns
+// the exit code as the platform reports it, -1000 when the program could not
+// be started, and on POSIX -1000 minus the signal that ended it.
 int runCollectingOutput(const std::string& program, const std::vector<std::string>& arguments,
                         const std::string& input, std::string* output);

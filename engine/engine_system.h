@@ -1,0 +1,13 @@
+// The operating-system calls of the stand-in engine itself (its listening
+// side has its own, in listener.h). Each returns true on success; on failure
+// it returns false and leaves its output untouched.
+#pragma once
+
+#include <string>
+
+// The process's current working folder, as the system spells it.
+bool currentFolder(std::string* folder);
+
+// Moves `from` to `to` in one step, replacing a file already at `to`, so that
+// a reader sees either the old file or the whole new one.
+bool replaceFile(const std::string& from, const std::string& to);

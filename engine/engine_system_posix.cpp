@@ -1,0 +1,25 @@
+// The stand-in engine's system calls on POSIX.
+#include "engine_system.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+bool currentFolder(std::string* folder) {
+  // getcwd says ERANGE until the buffer holds the whole path.
+  for (std::size_t size = 256; size <= (std::size_t{1} << 20); size *= 2) {
+    std::vector<char> buffer(size);
+    if (getcwd(buffer.data(), buffer.size()) != nullptr) {
+      folder->assign(buffer.data());
+      return true;
+    }
+    if (errno != ERANGE) return false;
+  }
+  return false;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}

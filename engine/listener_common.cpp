@@ -1,0 +1,43 @@
+// The part of the listening side that only speaks HTTP, the same on every
+// platform; the socket calls live in listener_posix.cpp / listener_win32.cpp.
+#include "listener.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+namespace peer {
+
+namespace {
+
+// A body larger than this is taken as far as it came: the peers only ever
+// see small requests, and a bogus Content-Length must not make them wait.
+constexpr std::size_t kBodyLimit = 1 << 20;
+
+std::string lowered(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
+
+std::string receiveRequest(Handle client, int milliseconds) {
+  std::string request;
+  char buffer[4096];
+  for (;;) {
+    std::size_t headerEnd = request.find("\r\n\r\n");
+    if (headerEnd != std::string::npos) {
+      std::string headers = lowered(request.substr(0, headerEnd));
+      std::size_t field = headers.find("\ncontent-length:");
+      std::size_t body = field == std::string::npos
+                             ? 0
+                             : std::strtoul(headers.c_str() + field + 16, nullptr, 10);
+      if (request.size() >= headerEnd + 4 + std::min(body, kBodyLimit)) return request;
+    }
+    long count = receiveSome(client, buffer, sizeof buffer, milliseconds);
+    if (count <= 0) return request;
+    request.append(buffer, static_cast<std::size_t>(count));
+  }
+}
+
+}  // namespace peer

@@ -1,0 +1,84 @@
+// The listening side on Winsock.
+#include "listener.h"
+
+#include "windows_headers.h"
+
+#include <cstring>
+
+namespace peer {
+
+namespace {
+
+SOCKET native(Handle handle) { return static_cast<SOCKET>(handle); }
+
+bool readable(SOCKET socket, int milliseconds) {
+  fd_set set;
+  FD_ZERO(&set);
+  FD_SET(socket, &set);
+  timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
+  // The first argument is ignored by Winsock; a null limit waits for good.
+  return select(0, &set, nullptr, nullptr, milliseconds < 0 ? nullptr : &limit) > 0;
+}
+
+}  // namespace
+
+void startup() {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+}
+
+void cleanup() { WSACleanup(); }
+
+bool listenOn(const std::string& host, std::uint16_t port, Handle* listener,
+              std::uint16_t* boundPort) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return false;
+  sockaddr_in address{};
+  std::memcpy(&address, found->ai_addr, sizeof address);
+  freeaddrinfo(found);
+  address.sin_port = htons(port);
+
+  // No SO_REUSEADDR here: on Windows it would let a second listener take
+  // over a port that is still in use.
+  SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+  if (s == INVALID_SOCKET) return false;
+  int length = sizeof address;
+  if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(s, 16) != 0 ||
+      getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    closesocket(s);
+    return false;
+  }
+  *listener = static_cast<Handle>(s);
+  *boundPort = ntohs(address.sin_port);
+  return true;
+}
+
+bool acceptClient(Handle listener, Handle* client, int milliseconds) {
+  if (!readable(native(listener), milliseconds)) return false;
+  SOCKET s = accept(native(listener), nullptr, nullptr);
+  if (s == INVALID_SOCKET) return false;
+  *client = static_cast<Handle>(s);
+  return true;
+}
+
+long receiveSome(Handle client, char* buffer, std::size_t size, int milliseconds) {
+  if (!readable(native(client), milliseconds)) return -1;
+  return static_cast<long>(recv(native(client), buffer, static_cast<int>(size), 0));
+}
+
+bool sendAll(Handle client, const std::string& data) {
+  std::size_t offset = 0;
+  while (offset < data.size()) {
+    int sent = send(native(client), data.data() + offset, static_cast<int>(data.size() - offset), 0);
+    if (sent <= 0) return false;
+    offset += static_cast<std::size_t>(sent);
+  }
+  return true;
+}
+
+void closeHandle(Handle handle) { closesocket(native(handle)); }
+
+}  // namespace peer

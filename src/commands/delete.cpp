@@ -1,0 +1,45 @@
+#include "commands/delete.h"
+
+#include "commands/status.h"
+#include "config/descriptor.h"
+#include "config/folders.h"
+#include "platform/process.h"
+#include "process/database.h"
+#include "process/script_runner.h"
+#include "util/output.h"
+
+#include <cstdio>
+
+namespace {
+
+// Only the first character counts; an empty line or the end of the input
+// is a no, so that a script without a console never waits here.
+bool confirmed() {
+  int answer = std::getchar();
+  return answer == 'Y' || answer == 'y';
+}
+
+}  // namespace
+
+int deleteRepository(const std::string& toolFolder, const std::string& name) {
+  printOut("You are about to remove the zerin repository: %s\n", name.c_str());
+  printOut("Confirm remove repository (Y/N): ");
+  if (!confirmed()) return kFailure;
+  printOut("\n");
+
+  RepositoryInstance instance;
+  if (!findRepositoryInstance(toolFolder, name, instance, false)) {
+    printOut("Error - repository was not found: %s\n", name.c_str());
+  } else if (instance.path.empty()) {
+    printOut("Info - please remove repository files from the following directory: \n");
+    printOut("\t%s\n", getRepositoriesPath(toolFolder, name).c_str());
+    printOut("(Note - you may need to reboot first before you can remove the repository "
+             "files)\n");
+  }
+
+  std::string script = shortPath(
+      getTemplatesPath(toolFolder, (std::string("removevexa") + kScriptInterpreter.scriptSuffix).c_str()));
+  std::string arguments = " \"" + getRepositoriesPath(toolFolder, "") + "\" " + name;
+  if (!appendRemoteDatabaseCredentials(arguments)) return kFailure;
+  return databaseScriptStatus(runScript(script, arguments, false));
+}

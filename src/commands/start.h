@@ -1,0 +1,25 @@
+// The "-start" and "-startdebug" commands: start a repository's service, the
+// engine, as a detached process that outlives the tool, after the database
+// server when the repository's database is on this machine. The debug flag
+// shows the database script's window and gives the engine a console.
+#pragma once
+
+#include <string>
+
+// By name: hosts, port and configuration from the descriptor. 0 once the
+// launch has been made (a refused launch is reported by its "[error] " line
+// only), -1 when the repository is missing, nothing of it is local, its
+// database did not start, or its service runs elsewhere.
+int startRepository(const std::string& toolFolder, const std::string& name,
+                    const std::string& user, const std::string& password, bool debug);
+
+// Explicit: the connection file is the engine's configuration and must have
+// its "CONNECTION" line; neither the descriptor nor the database is touched.
+int startServiceDirect(const std::string& toolFolder, const std::string& user,
+                       const std::string& password, const std::string& host, int port, bool debug,
+                       const std::string& connectionFile);
+
+// Prints what it starts, then launches the engine with the tool search path
+// in front of PATH and the concurrency of the settings file. Returns 0.
+int launchService(const std::string& toolFolder, const std::string& configFile,
+                  const std::string& host, int port, bool debug);

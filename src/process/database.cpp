@@ -1,0 +1,55 @@
+#include "process/database.h"
+
+#include "config/folders.h"
+#include "platform/environment.h"
+#include "platform/process.h"
+#include "process/script_runner.h"
+#include "util/output.h"
+#include "util/shell_word.h"
+
+int startDatabaseServer(const std::string& toolFolder, bool showWindow) {
+  printOut("Starting Quarra server...\n");
+  std::string script = "startvexa" + std::string(kScriptInterpreter.scriptSuffix);
+  std::string scriptPath = shortPath(getTemplatesPath(toolFolder, script.c_str()));
+  std::string arguments = " \"" + getRepositoriesPath(toolFolder, "") + "\" ";
+  return databaseScriptStatus(runScript(scriptPath, arguments, showWindow));
+}
+
+int databaseScriptStatus(int exitCode) {
+  if (exitCode == 104) {
+    printOut("Not Set Quarra home directory\n");
+    return -1;
+  }
+  if (exitCode == 0) {
+    printOut("Stating Quarra server failed(ECode: %d)", exitCode);
+    return -1;
+  }
+  return 0;
+}
+
+bool appendRemoteDatabaseCredentials(std::string& arguments) {
+  std::string node;
+  if (!getEnvironment("QUARRANODENAME", &node) || node.empty()) return true;
+  std::string user, password;
+  getEnvironment("VEXAUSER", &user);
+  getEnvironment("VEXAPASSWD", &password);
+  if (user.empty()) {
+    printOut("Please input quarra username and password to use remote Quarra\n");
+    return false;
+  }
+  // The password must reach the script unchanged whatever it holds; the
+  // user name is passed as given.
+  if (kScriptInterpreter.escapesWithCarets)
+    escapeCarets(password);
+  else
+    password = shellWord(password);
+  arguments += " " + user + " " + password;
+  return true;
+}
+
+void escapeCarets(std::string& text) {
+  // cmd.exe takes one level of carets when it reads the /C line and another
+  // when the script expands its argument.
+  for (size_t at = text.find('^'); at != std::string::npos; at = text.find('^', at + 4))
+    text.replace(at, 1, "^^^^");
+}

@@ -1,0 +1,21 @@
+#include "process/launcher.h"
+
+#include "platform/process.h"
+#include "platform/system.h"
+#include "util/output.h"
+
+bool launchProcess(const std::string& executablePath, const std::string& arguments,
+                   const std::string& workingFolder, bool ownConsole) {
+  std::string parameters = arguments;
+  if (!parameters.empty() && parameters[0] != ' ') parameters.insert(0, 1, ' ');
+  // The program sees its own file name as the first word, not the full path.
+  size_t last = executablePath.rfind(kPathSeparator);
+  std::string commandLine =
+      (last == std::string::npos ? executablePath : executablePath.substr(last + 1)) + parameters;
+
+  std::string error;
+  if (startDetached(executablePath, commandLine, workingFolder, ownConsole, &error)) return true;
+  // The system's text carries its own line end; "<unknown>" has none.
+  printOut("[error] %s", error.empty() ? "<unknown>" : error.c_str());
+  return false;
+}

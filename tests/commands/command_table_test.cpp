@@ -1,0 +1,249 @@
+// Every command form where it meets the user: a command line run in an
+// installation, and what must come of it.
+#include "support/installation.h"
+
+#include "platform/system.h"
+
+#include <filesystem>
+
+namespace {
+
+const std::string kUsage = "Incorrect usage\n";
+const std::string kDeleteUsage =
+    "Invalid parameters\nUsage: delete_repository[.sh/.bat] <repository-name>\n";
+const std::string kM = "_VEXADEFAULT_";
+const std::string kStopping = "Stopping local Zerin service\n";
+const std::string kSent = "Shutdown command sent to Zerin service\n";
+const std::string kNotFound = "Cannot find repository details\n";
+std::string unread(const std::string& file) {
+  return "Failed to read connection string from file(" + file + ")";
+}
+
+using CommandTable = Installation;
+
+TEST_F(CommandTable, WordCountAndMarkerSelectTheForm) {
+  run({
+      {{}, "", 0},
+      {{"-delete", "a", "b"}, kDeleteUsage, -2},
+      {{"-delete"}, kDeleteUsage, -2},
+      {{"-stop", "local"}, kUsage, -2},
+      {{"-START", "local", "u", "p"}, kUsage, -2},
+      {{"-Stop", "local", "u", "p"}, kUsage, -2},
+      {{"-status", "local", "u", "p"}, kUsage, -2},
+      {{"-check", "local", "u", "p", "x"}, kUsage, -2},
+      {{"-stop", kM, "u", "p", "x", "h", "1"}, kUsage, -2},
+      {{"-start", kM, "u", "p", "x", "h", "1"}, kUsage, -2},
+      {{"-check", kM, "u", "p", "x", "h", "1", "f", "y", "z"}, kUsage, -2},
+      {{"-check", kM.substr(0, kM.size() - 1), "u", "p", "x", "h", "1", "f"}, kUsage, -2},
+      {{"-stop", "_vexadefault_", "u", "p", "x", "h", "1", "f"}, kUsage, -2},
+      {{"-importsalt", "a", "b"}, kUsage, -2},
+      {{"-exportsalt", "-all"}, kUsage, -2},
+      // An explicit form that runs is told by its first step, reading a
+      // connection file that is not there.
+      {{"-check", kM, "u", "p", "x", "localhost", "1", "{tool}{/}none.ini"},
+       unread("{tool}{/}none.ini"), -1},
+      {{"-check", kM + "sales", "u", "p", "x", "localhost", "1", "{tool}{/}none.ini"},
+       unread("{tool}{/}none.ini"), -1},
+      {{"-stop", kM, "u", "p", "x", "junk", "localhost", "1", "{tool}{/}none.ini"},
+       unread("{tool}{/}none.ini"), -1},
+  });
+}
+
+TEST_F(CommandTable, StopByNameStopsOnlyLocalServicesAndCheckPingsAnyHost) {
+  run({
+      {{"-stop", "local", "u", "p"}, kStopping + kSent, 0, {"SHUTDOWN localhost"}},
+      {{"-stop", "localGone", "u", "p"},
+       kStopping + "Error sending shutdown command to Zerin service\n", 0},
+      // The database is here, the service elsewhere: nothing to stop.
+      {{"-stop", "digits", "u", "p"}, "", 0},
+      {{"-stop", "remote", "u", "p"}, "Error - no local services to stop\n", -1},
+      {{"-stop", "missing", "u", "p"}, kNotFound, -1},
+      {{"-check", "digits", "u", "p"}, "Zerin service is running on host 127.0.0.1, port {up}\n",
+       0, {"PING 127.0.0.1"}},
+      {{"-check", "digitsGone", "u", "p"},
+       "Zerin service not running on host 127.0.0.1, port {gone}\n", -1},
+      {{"-check", "missing", "u", "p"}, kNotFound, -1},
+  });
+}
+
+TEST_F(CommandTable, ExplicitStopAndCheckNeedAConnectionFile) {
+  RowSetup files;
+  files.files = {{"{tool}{/}good.ini", "CONNECTION=db\n"}, {"{tool}{/}bare.ini", "USER=db\n"}};
+  const std::string good = "{tool}{/}good.ini", bare = "{tool}{/}bare.ini";
+  run({
+      {{"-stop", kM, "u", "p", "x", "localhost", "{up}", good}, kStopping + kSent, 0,
+       {"SHUTDOWN localhost"}, {}, files},
+      // The ten-argument form: the host moves to argument 7 and the port
+      // text stops at its first non-digit.
+      {{"-stop", kM, "u", "p", "x", "9", "localhost", "{up}x", good}, kStopping + kSent, 0,
+       {"SHUTDOWN localhost"}, {}, files},
+      {{"-stop", kM, "u", "p", "x", "127.0.0.1", "{up}", good},
+       "Can not stop localhost Vexa web service\n", 0, {}, {}, files},
+      {{"-stop", kM, "u", "p", "x", "localhost", "{up}", bare}, unread(bare), -1, {}, {}, files},
+      {{"-check", kM, "u", "p", "x", "localhost", "{up}", good},
+       "Zerin service is running on host localhost, port {up}\n", 0, {"PING localhost"}, {},
+       files},
+      {{"-check", kM, "u", "p", "x", "127.0.0.1", "{up}", bare}, unread(bare), -1, {}, {}, files},
+  });
+}
+
+const std::string kDatabase = "Starting Quarra server...\n";
+// What every launch prints, for a configuration file and an address.
+std::string launched(const std::string& config, const std::string& address) {
+  return "Starting Zerin service...\nExe Path = {tool}{/}vexa{/}vexa" + std::string(kProgramSuffix) +
+         "\n, Parameters= -c {short:" + config + "} -t http://" + address +
+         "  -d \nTmpDir = {data}{/}tmp\n";
+}
+const std::string kSalesConfig = "{repos}{/}sales{/}vexa.ini";
+const std::string kSalesLaunch = launched(kSalesConfig, "localhost:{engine}/?concurrency=5");
+const std::string kSearchPath =
+    "PATH={tool}{/}vexa{;}{tool}{/}..{/}..{/}..{/}bin{;}{tool}{/}..{/}..{/}..{;}{path}";
+
+TEST_F(CommandTable, StartByNameStartsTheDatabaseWhenItIsLocalThenTheEngine) {
+  RowSetup config;
+  config.files = {{kSalesConfig, "CONNECTION=x\n"}, {"{data}{/}conf{/}engine.ini", "x"}};
+  RowSetup busy = config;
+  busy.files["{tool}{/}zerin.cfg"] = "repository_data_directory,\"{data}\"\nconcurrency, 12\n";
+  const std::vector<std::string> engineSeen = {
+      "vexa: cwd={data}{/}tmp", "vexa: arg3=-t", "vexa: arg4=http://localhost:{engine}/?concurrency=5",
+      "vexa: arg5=-d", "vexa: VEXAUSER=u", "vexa: VEXAPASSWD=p", "vexa: " + kSearchPath,
+      // The database script runs before the credentials are set, with PATH
+      // as the tool found it.
+      "startvexa: !VEXAUSER", "startvexa: PATH={path}"};
+  run({
+      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
+       config, nullptr, engineSeen},
+      {{"-startdebug", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
+       config},
+      {{"-start", "sales", "u", "p"},
+       kDatabase + launched(kSalesConfig, "localhost:{engine}/?concurrency=12"), 0, {},
+       {"startvexa [{repos}]"}, busy},
+      // A configuration of its own means a database elsewhere.
+      {{"-start", "configured", "u", "p"},
+       launched("{data}{/}conf{/}engine.ini", "localhost:{engine}/?concurrency=5"), 0, {}, {},
+       config},
+      {{"-start", "farService", "u", "p"}, kDatabase, -1, {}, {"startvexa [{repos}]"}},
+      {{"-start", "remote", "u", "p"}, "Error - no local services to stop\n", -1},
+      {{"-start", "missing", "u", "p"}, kNotFound, -1},
+      {{"-start", "sales", "u", "p"}, kDatabase + "Not Set Quarra home directory\n", -1, {},
+       {"startvexa [{repos}]"}, {"", {}, {{"startvexa", 104}}}},
+      {{"-startdebug", "sales", "u", "p"}, kDatabase + "Stating Quarra server failed(ECode: 0)", -1,
+       {}, {"startvexa [{repos}]"}, {"", {}, {{"startvexa", 0}}}},
+      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
+       {"", {}, {{"startvexa", -1}}, config.files}},
+  });
+}
+
+TEST_F(CommandTable, StartExplicitNeedsAConnectionFileAndShowsThePortInOneForm) {
+  RowSetup files;
+  files.files = {{"{tool}{/}good.ini", "CONNECTION=db\n"}, {"{tool}{/}bare.ini", "USER=db\n"}};
+  const std::string good = "{tool}{/}good.ini", bare = "{tool}{/}bare.ini";
+  const std::string launch = launched(good, "localhost:{engine}/?concurrency=5");
+  run({
+      {{"-start", kM, "u", "p", "x", "localhost", "{engine}", good}, "{engine}\n" + launch, 0, {},
+       {}, files, nullptr, {"vexa: VEXAUSER=u", "vexa: VEXAPASSWD=p"}},
+      {{"-start", kM, "u", "p", "x", "7", "localhost", "{engine}", good}, launch, 0, {}, {},
+       files},
+      {{"-startdebug", kM, "u", "p", "x", "localhost", "{engine}", good}, launch, 0, {}, {},
+       files},
+      {{"-startdebug", kM, "u", "p", "x", "7", "localhost", "{engine}x", good}, launch, 0, {}, {},
+       files},
+      {{"-start", kM, "u", "p", "x", "localhost", "{engine}", bare},
+       "{engine}\n" + unread(bare), -1, {}, {}, files},
+  });
+}
+
+// The engine the tool starts outlives the command, answers the check and
+// goes with the stop.
+TEST_F(CommandTable, AStartedEngineAnswersAndStops) {
+  RowSetup up;
+  up.engineStaysUp = true;
+  run({
+      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"}, up,
+       nullptr, {"vexa: arg1=-c"}},
+      {{"-check", "sales", "u", "p"}, "Zerin service is running on host localhost, port {engine}\n",
+       0},
+      {{"-stop", "sales", "u", "p"}, kStopping + kSent, 0},
+      {{"-check", "sales", "u", "p"},
+       "Zerin service not running on host localhost, port {engine}\n", -1},
+  });
+}
+
+const std::string kAsk =
+    "You are about to remove the zerin repository: {name}\nConfirm remove repository (Y/N): ";
+std::string asked(const std::string& name) {
+  std::string text = kAsk;
+  return text.replace(text.find("{name}"), 6, name);
+}
+const std::string kSalesFiles =
+    "Info - please remove repository files from the following directory: \n\t{repos}{/}sales\n"
+    "(Note - you may need to reboot first before you can remove the repository files)\n";
+const char* const kWithoutSales = "local,localGone,digits,digitsGone,remote,farService,configured";
+const char* const kWithoutLocal = "localGone,digits,digitsGone,remote,sales,farService,configured";
+
+TEST_F(CommandTable, DeleteAsksThenRemovesTheEntryAndRunsTheRemovalScript) {
+  auto answer = [](const char* input) { return RowSetup{input}; };
+  const std::string removeSales = "removevexa [{repos}] [sales]";
+  run({
+      {{"-delete", "sales"}, asked("sales") + "\n" + kSalesFiles, 0, {}, {removeSales},
+       answer("y\n"), kWithoutSales, {"removevexa: PATH={path}"}},
+      {{"-delete", "sales"}, asked("sales") + "\n" + kSalesFiles, 0, {}, {removeSales},
+       answer("Yes"), kWithoutSales},
+      {{"-delete", "sales"}, asked("sales"), -1, {}, {}, answer("n\n")},
+      {{"-delete", "sales"}, asked("sales"), -1, {}, {}, answer("\n")},
+      {{"-delete", "sales"}, asked("sales"), -1, {}, {}, answer("")},
+      {{"-delete", "sales"}, asked("sales"), -1, {}, {}, answer(" y")},
+      {{"-delete", "local"}, asked("local") + "\n", 0, {}, {"removevexa [{repos}] [local]"},
+       answer("Y"), kWithoutLocal},
+      // Not there: said so, and the script still runs for the name.
+      {{"-delete", "gone"}, asked("gone") + "\nError - repository was not found: gone\n", 0, {},
+       {"removevexa [{repos}] [gone]"}, answer("y")},
+      {{"-delete", "two words"}, asked("two words") + "\nError - repository was not found: two words\n",
+       0, {}, {"removevexa [{repos}] [two] [words]"}, answer("y")},
+      {{"-delete", "local"}, asked("local") + "\nNot Set Quarra home directory\n", -1, {},
+       {"removevexa [{repos}] [local]"}, {"y", {}, {{"removevexa", 104}}}, kWithoutLocal},
+      {{"-delete", "local"}, asked("local") + "\nStating Quarra server failed(ECode: 0)", -1, {},
+       {"removevexa [{repos}] [local]"}, {"y", {}, {{"removevexa", 0}}}, kWithoutLocal},
+      {{"-delete", "local"}, asked("local") + "\n", 0, {}, {"removevexa [{repos}] [local]"},
+       {"y", {}, {{"removevexa", -1}}}, kWithoutLocal},
+  });
+}
+
+TEST_F(CommandTable, DeleteOfARemoteDatabaseNeedsItsCredentials) {
+  auto remote = [](std::map<std::string, std::string> environment) {
+    environment["QUARRANODENAME"] = "node1";
+    return RowSetup{"y", environment};
+  };
+  const std::string said = asked("local") + "\n";
+  run({
+      // The entry is gone before the credentials are missed.
+      {{"-delete", "local"}, said + "Please input quarra username and password to use remote Quarra\n",
+       -1, {}, {}, remote({}), kWithoutLocal},
+      {{"-delete", "local", "admin", "se^cret"}, said, 0, {},
+       {"removevexa [{repos}] [local] [admin] [se^cret]"}, remote({}), kWithoutLocal,
+       {"removevexa: VEXAUSER=admin", "removevexa: VEXAPASSWD=se^cret"}},
+      {{"-delete", "local"}, said, 0, {}, {"removevexa [{repos}] [local] [admin] [a^^b]"},
+       remote({{"VEXAUSER", "admin"}, {"VEXAPASSWD", "a^^b"}}), kWithoutLocal},
+      {{"-delete", "local"}, said, 0, {}, {"removevexa [{repos}] [local] [ad] [min]"},
+       remote({{"VEXAUSER", "ad min"}}), kWithoutLocal},
+      // Without a remote node the credentials stay out of the arguments.
+      {{"-delete", "local", "admin", "secret"}, said, 0, {}, {"removevexa [{repos}] [local]"},
+       RowSetup{"y"}, kWithoutLocal, {"removevexa: VEXAPASSWD=secret"}},
+  });
+}
+
+// /bin/sh would run what a password holds unless every special character
+// is escaped; cmd.exe splits such a password at its blanks, as it should.
+TEST_F(CommandTable, APasswordFullOfShellSyntaxArrivesUnchanged) {
+  if (scriptsRunInCmd()) GTEST_SKIP() << "cmd.exe has its own rules for these characters";
+  const std::string password = "a b$(touch {tool}/ran);`touch {tool}/ran2`'\"|&<>\\*?~#^!";
+  RowSetup remote{"y", {{"QUARRANODENAME", "node1"}, {"VEXAUSER", "admin"}, {"VEXAPASSWD", password}}};
+  run({
+      {{"-delete", "local"}, asked("local") + "\n", 0, {},
+       {"removevexa [{repos}] [local] [admin] [" + password + "]"}, remote, kWithoutLocal},
+  });
+  EXPECT_FALSE(std::filesystem::exists(expand("{tool}/ran")));
+  EXPECT_FALSE(std::filesystem::exists(expand("{tool}/ran2")));
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+// The engine started detached and the installation's scripts run through the
+// real command interpreter, with the environment that they inherit.
+#include "config/folders.h"
+#include "platform/environment.h"
+#include "platform/process.h"
+#include "platform/system.h"
+#include "process/database.h"
+#include "process/launcher.h"
+#include "process/script_runner.h"
+#include "support/temp_folder.h"
+#include "support/tool_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// cmd.exe and the Windows C runtime rather than /bin/sh rules.
+const bool kCmd = kScriptInterpreter.escapesWithCarets;
+const char* const kUnset = nullptr;
+
+// Puts a variable back as the test found it.
+class KeptVariable {
+ public:
+  explicit KeptVariable(const char* name) : name_(name) { set_ = getEnvironment(name, &value_); }
+  ~KeptVariable() { setEnvironment(name_, set_ ? value_ : ""); }
+
+ private:
+  std::string name_, value_;
+  bool set_ = false;
+};
+
+void setOrUnset(const char* name, const char* value) {
+  setEnvironment(name, value == kUnset ? "" : value);
+}
+
+// The record the engine writes at its start, by key; waits for it, since the
+// engine runs on its own.
+std::map<std::string, std::string> engineRecord(const fs::path& file) {
+  for (int i = 0; i < 400 && !fs::exists(file); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::map<std::string, std::string> record;
+  std::string text = readFile(file);
+  for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    std::string line = text.substr(start, end - start);
+    size_t equals = line.find('=');
+    if (equals != std::string::npos) record[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return record;
+}
+
+// A path template with '@' for the anchor, '/' for the separator and ';'
+// for the PATH list separator, in this platform's spelling.
+std::string spelled(const std::string& pattern, const std::string& anchor) {
+  std::string text;
+  for (char c : pattern)
+    text += c == '@' ? anchor
+          : c == '/' ? std::string(1, kPathSeparator)
+          : c == ';' ? std::string(1, kScriptInterpreter.pathListSeparator)
+                     : std::string(1, c);
+  return text;
+}
+
+TEST(LaunchProcess, EngineGetsItsWordsUnexpandedInItsFolderAndEnvironment) {
+  TempFolder temp;
+  fs::create_directories(temp.path() / "work dir");
+  KeptVariable path("PATH"), user("VEXAUSER"), password("VEXAPASSWD");
+  setEngineCredentials("admin", "se cret");
+  // A path with a blank, a separator and a command substitution, quoted; a
+  // ";" and "$(...)" unquoted; a backslash, which only /bin/sh rules take.
+  std::string config = temp.native("my conf;$(touch y)");
+  std::string arguments = "-c \"" + config + "\" semi;colon $(touch x) back\\slash";
+  std::string kept = setToolSearchPath(temp.native(), SearchPathVariant::kServiceLaunch);
+  std::string searchPath = spelled("@/vexa;", temp.native());
+  bool started = launchProcess(builtProgram("vexa"), arguments, temp.native("work dir"), false);
+  setEnvValue("PATH", kept);
+  ASSERT_TRUE(started);
+
+  auto record = engineRecord(temp.path() / "work dir" / "vexa.started");
+  std::error_code ignored;
+  EXPECT_TRUE(fs::equivalent(record["cwd"], temp.path() / "work dir", ignored)) << record["cwd"];
+  std::vector<std::string> words = {"-c", config, "semi;colon", "$(touch", "x)",
+                                    kCmd ? "back\\slash" : "backslash"};
+  for (size_t i = 0; i < words.size(); ++i)
+    EXPECT_EQ(record["arg" + std::to_string(i + 1)], words[i]) << "word " << i + 1;
+  EXPECT_EQ(record.count("arg7"), 0u);
+  EXPECT_EQ(record["VEXAUSER"], "admin");
+  EXPECT_EQ(record["VEXAPASSWD"], "se cret");
+  EXPECT_EQ(record["PATH"].rfind(searchPath, 0), 0u) << record["PATH"];
+  EXPECT_FALSE(fs::exists(temp.path() / "work dir" / "x"));
+  EXPECT_FALSE(fs::exists(temp.path() / "work dir" / "y"));
+}
+
+TEST(LaunchProcess, RefusalIsReportedByTheToolWithTheSystemsReason) {
+  TempFolder temp;
+  const std::pair<std::string, std::string> starts[] = {
+      {builtProgram("vexa"), temp.native("missing")},  // no working folder
+      {temp.native("missing") + kExecutableSuffix, temp.native()},  // no program
+  };
+  for (const auto& [program, folder] : starts) {
+    testing::internal::CaptureStdout();
+    bool started = launchProcess(program, "-d", folder, false);
+    std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(started) << program << " in " << folder;
+    // Wine words some system texts differently from Windows; any text will do.
+    EXPECT_EQ(printed.rfind("[error] ", 0), 0u) << printed;
+    EXPECT_GT(printed.size(), 9u) << printed;
+    EXPECT_EQ(printed.find("<unknown>"), std::string::npos) << printed;
+  }
+}
+
+// A script of the installation's kind that records its arguments and PATH,
+// then exits with the code given as its first argument.
+class ScriptRun : public ::testing::Test {
+ protected:
+  ScriptRun() {
+    std::string record = temp_.native("record.txt");
+    std::string name = "record" + std::string(kScriptInterpreter.scriptSuffix);
+    temp_.write(name, kCmd ? "@echo off\r\n>\"" + record + "\" echo %*\r\n>>\"" + record +
+                                 "\" echo PATH=%PATH%\r\nexit %1\r\n"
+                           : "#!/bin/sh\nprintf '%s\\n' \"$@\" >'" + record +
+                                 "'\nprintf 'PATH=%s\\n' \"$PATH\" >>'" + record +
+                                 "'\nexit \"$1\"\n");
+    fs::permissions(temp_.path() / name, fs::perms::owner_exec, fs::perm_options::add);
+    script_ = shortPath(temp_.native(name));
+  }
+
+  // The record without carriage returns: the arguments, then "PATH=...".
+  std::string record() const {
+    std::string text = temp_.read("record.txt");
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+  }
+
+  TempFolder temp_;
+  std::string script_;
+};
+
+TEST_F(ScriptRun, ExitCodeComesBackWholeAndDatabaseScriptsReadIt) {
+  const struct { int code, status; const char* printed; } rows[] = {
+      {104, -1, "Not Set Quarra home directory\n"},
+      {0, -1, "Stating Quarra server failed(ECode: 0)"},
+      {1, 0, ""},
+      {-5, 0, ""},  // /bin/sh has no negative exit status
+  };
+  for (const auto& row : rows) {
+    if (row.code < 0 && !kCmd) continue;
+    int code = runScript(script_, std::to_string(row.code), false);
+    EXPECT_EQ(code, row.code);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(databaseScriptStatus(code), row.status) << row.code;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), row.printed);
+  }
+}
+
+TEST_F(ScriptRun, ToolSearchPathLastsForOneChild) {
+  KeptVariable path("PATH");
+  const struct { SearchPathVariant variant; const char *before, *during; } rows[] = {
+      {SearchPathVariant::kServiceLaunch, "prior", "@/vexa;@/../../../bin;@/../../..;prior"},
+      {SearchPathVariant::kSaltScript, kUnset, "@;@/../../../../bin;@/../../../..;"},
+  };
+  std::string anchor = temp_.native("inst");
+  for (const auto& row : rows) {
+    setOrUnset("PATH", row.before);
+    std::string kept = setToolSearchPath(anchor, row.variant);
+    EXPECT_EQ(runScript(script_, "7", false), 7);
+    setEnvValue("PATH", kept);
+    std::string after;
+    EXPECT_EQ(getEnvironment("PATH", &after), row.before != kUnset);
+    EXPECT_EQ(after, row.before == kUnset ? "" : row.before);
+    EXPECT_NE(record().find("\nPATH=" + spelled(row.during, anchor) + "\n"), std::string::npos)
+        << record();
+  }
+}
+
+TEST_F(ScriptRun, RemotePasswordReachesTheScriptUnchanged) {
+  KeptVariable node("QUARRANODENAME"), user("VEXAUSER"), password("VEXAPASSWD");
+  std::string trap = temp_.native("ran");
+  // cmd.exe records the argument text, which keeps a caret as the password
+  // has it; /bin/sh records each word.
+  std::string secret = kCmd ? "p^w^^d" : "a b$HOME;touch " + trap + "|'\"^\\`touch " + trap +
+                                             "`$(touch " + trap + ")\n*&<>";
+  std::string recorded = kCmd ? "0 admin " + secret + "\n" : "0\nadmin\n" + secret + "\n";
+  setEnvironment("QUARRANODENAME", "node");
+  setEngineCredentials("admin", secret);
+  std::string arguments = "0";
+  ASSERT_TRUE(appendRemoteDatabaseCredentials(arguments));
+  runScript(script_, arguments, false);
+  EXPECT_EQ(record().substr(0, recorded.size()), recorded);
+  EXPECT_FALSE(fs::exists(trap));
+}
+
+TEST(RemoteDatabaseCredentials, AppendedForARemoteNodeWithAUser) {
+  KeptVariable node("QUARRANODENAME"), user("VEXAUSER"), password("VEXAPASSWD");
+  const struct { const char *node, *user, *password, *arguments; bool ok; const char* printed; }
+      rows[] = {
+          {kUnset, "u", "p", " x", true, ""},
+          {"", "u", "p", " x", true, ""},
+          {"n", kUnset, "p", " x", false,
+           "Please input quarra username and password to use remote Quarra\n"},
+          {"n", "a b", kUnset, " x a b ", true, ""},
+          {"n", "u", "p^", kCmd ? " x u p^^^^" : " x u p\\^", true, ""},
+      };
+  for (const auto& row : rows) {
+    setOrUnset("QUARRANODENAME", row.node);
+    setOrUnset("VEXAUSER", row.user);
+    setOrUnset("VEXAPASSWD", row.password);
+    std::string arguments = " x";
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(appendRemoteDatabaseCredentials(arguments), row.ok);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), row.printed);
+    EXPECT_EQ(arguments, row.arguments);
+  }
+}
+
+TEST(EscapeCarets, EachCaretBecomesFourAndIsNotEscapedAgain) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"a^b", "a^^^^b"}, {"a^^b", "a^^^^^^^^b"}, {"plain", "plain"}};
+  for (auto [text, escaped] : rows) {
+    escapeCarets(text);
+    EXPECT_EQ(text, escaped);
+  }
+}
+
+}  // namespace

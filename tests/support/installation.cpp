@@ -1,0 +1,261 @@
+#include "support/installation.h"
+
+#include "cli/dispatcher.h"
+#include "config/folders.h"
+#include "control/http_wrapper.h"
+#include "platform/environment.h"
+#include "platform/net.h"
+#include "platform/process.h"
+#include "platform/system.h"
+#include "support/tool_run.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <regex>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+const char* const kDescriptor =
+    "<config>\n"
+    "  <instance name=\"local\" port=\"1\" vexaport=\"{up}\" host=\"db.invalid\" path=\"d\"/>\n"
+    "  <instance name=\"localGone\" port=\"1\" vexahost=\"localhost\" vexaport=\"{gone}\"/>\n"
+    "  <instance name=\"digits\" port=\"1\" vexahost=\"127.0.0.1\" vexaport=\"{up}\"/>\n"
+    "  <instance name=\"digitsGone\" port=\"1\" vexahost=\"127.0.0.1\" vexaport=\"{gone}\"/>\n"
+    "  <instance name=\"remote\" port=\"1\" vexahost=\"far.invalid\" path=\"d\"/>\n"
+    "  <instance name=\"sales\" port=\"1\" vexaport=\"{engine}\" host=\"\"/>\n"
+    "  <instance name=\"farService\" port=\"1\" vexahost=\"far.invalid\"/>\n"
+    "  <instance name=\"configured\" port=\"1\" vexaport=\"{engine}\" "
+    "path=\"{data}{/}conf{/}engine.ini\"/>\n"
+    "</config>\n";
+
+namespace {
+
+const bool kWindows = std::string(kScriptInterpreter.scriptSuffix) == ".bat";
+const char* const kScripts[][2] = {{"templates", "startvexa"}, {"templates", "removevexa"},
+                                   {"vexa", "importsalt"},     {"vexa", "exportsalt"},
+                                   {"vexa", "listsalt"}};
+// Database scripts succeed with anything but 0 and 104; salt scripts with 0.
+const std::map<std::string, int> kDefaultExitCodes = {{"startvexa", 1}, {"removevexa", 1}};
+const char* const kRowVariables[] = {"VEXAUSER", "VEXAPASSWD", "QUARRANODENAME", "PATH"};
+
+std::string scriptText(const std::string& recorder, const std::string& name) {
+  if (kWindows) return "@\"" + recorder + "\" " + name + " %*\r\n";
+  return "#!/bin/sh\nexec \"" + recorder + "\" " + name + " \"$@\"\n";
+}
+
+std::string environmentValue(const char* name) {
+  std::string value;
+  return getEnvironment(name, &value) ? value : "";
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> result;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    result.push_back(line);
+    start = end + 1;
+  }
+  return result;
+}
+
+std::string instanceNames(const std::string& descriptor) {
+  static const std::regex kName("name=\"([^\"]*)\"");
+  std::string names;
+  for (std::sregex_iterator i(descriptor.begin(), descriptor.end(), kName), end; i != end; ++i)
+    names += (names.empty() ? "" : ",") + (*i)[1].str();
+  return names;
+}
+
+}  // namespace
+
+Installation::Installation()
+    : connectMs_(connectTimeoutMilliseconds()), receiveMs_(receiveTimeoutMilliseconds()) {
+  setNetworkTimeouts(2000, 2000);
+  tool_ = root_.native("tool");
+  data_ = root_.native("data folder");
+  fs::create_directories(root_.path() / "data folder" / "repositories");
+  fs::create_directories(root_.path() / "data folder" / "tmp");
+  fs::create_directories(root_.path() / "tool" / "vexa");
+  const std::string suffix = kExecutableSuffix;
+  const std::string recorder = root_.native("tool/recorder" + suffix);
+  fs::copy_file(builtProgram("recorder"), recorder);
+  fs::copy_file(builtProgram("vexa"), root_.native("tool/vexa/vexa" + suffix));
+  for (const auto& script : kScripts) {
+    std::string relative = std::string("tool/") + script[0] + "/" + script[1] +
+                           kScriptInterpreter.scriptSuffix;
+    root_.write(relative, scriptText(recorder, script[1]));
+    fs::permissions(root_.native(relative), fs::perms::owner_all, fs::perm_options::add);
+  }
+}
+
+Installation::~Installation() {
+  stopEngine();
+  setNetworkTimeouts(connectMs_, receiveMs_);
+  // Standard input goes back to nothing, so that the file can go.
+  std::freopen(root_.native("no-input").c_str(), "w", stdin);
+}
+
+std::string Installation::expand(std::string text) const {
+  const std::pair<const char*, std::string> values[] = {
+      {"{up}", std::to_string(peer_.port())}, {"{gone}", std::to_string(gone_)},
+      {"{engine}", std::to_string(engine_)},  {"{tool}", tool_},
+      {"{repos}", data_ + kPathSeparator + "repositories"},
+      {"{data}", data_},                      {"{/}", std::string(1, kPathSeparator)},
+      {"{;}", std::string(1, kScriptInterpreter.pathListSeparator)},
+      {"{path}", environmentValue("PATH")},
+  };
+  for (const auto& value : values)
+    for (size_t at = text.find(value.first); at != std::string::npos;
+         at = text.find(value.first, at + value.second.size()))
+      text.replace(at, std::strlen(value.first), value.second);
+  // {short:PATH}: the form the tool hands an interpreter, taken last so that
+  // PATH is already expanded.
+  for (size_t at = text.find("{short:"); at != std::string::npos; at = text.find("{short:", at)) {
+    size_t end = text.find('}', at);
+    std::string word = shortPath(text.substr(at + 7, end - at - 7));
+    text.replace(at, end + 1 - at, word);
+    at += word.size();
+  }
+  return text;
+}
+
+bool Installation::scriptsRunInCmd() { return kWindows; }
+
+void Installation::reset(const RowSetup& setup) {
+  root_.write("tool/zerin.cfg", "repository_data_directory, \"" + data_ + "\"\n");
+  root_.write("data folder/vexa_config.xml", expand(kDescriptor));
+  for (const auto& entry : fs::directory_iterator(root_.path() / "tool")) {
+    std::string extension = entry.path().extension().string();
+    if (extension == ".log" || extension == ".env" || extension == ".code" ||
+        extension == ".writes")
+      fs::remove(entry.path());
+  }
+  std::map<std::string, int> codes = kDefaultExitCodes;
+  for (const auto& code : setup.exitCodes) codes[code.first] = code.second;
+  for (const auto& code : codes)
+    root_.write("tool/" + code.first + ".code", std::to_string(code.second));
+  for (const auto& file : setup.files) root_.write(expand(file.first), expand(file.second));
+  for (const auto& variable : setup.environment)
+    setEnvironment(variable.first, expand(variable.second));
+  root_.write("input", setup.input);
+  std::freopen(root_.native("input").c_str(), "rb", stdin);
+}
+
+void Installation::run(const std::vector<CommandRow>& rows) {
+  for (size_t index = 0; index < rows.size(); ++index) {
+    const CommandRow& row = rows[index];
+    std::map<std::string, std::string> saved;
+    std::map<std::string, bool> wasSet;
+    for (const char* name : kRowVariables) {
+      std::string value;
+      wasSet[name] = getEnvironment(name, &value);
+      saved[name] = value;
+    }
+    reset(row.setup);
+    std::vector<std::string> words = {"zerinctl"};
+    for (const std::string& word : row.line) words.push_back(expand(word));
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(&word[0]);
+    argv.push_back(nullptr);
+    size_t requestsBefore = peer_.requests().size();
+    std::string pathBefore = environmentValue("PATH");
+
+    testing::internal::CaptureStdout();
+    int status = dispatch(tool_, static_cast<int>(words.size()), argv.data());
+    reportWrongUsage(static_cast<int>(words.size()), argv.data(), status);
+    std::string printed = testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(environmentValue("PATH"), pathBefore) << "row " << index << ": PATH not restored";
+    check(row, index, printed, status, requestsBefore);
+    // An engine that a row launched is waited for and ended, so that none
+    // is left running unseen; one that a later row stops is left alone.
+    if (printed.find("Starting Zerin service...") != std::string::npos &&
+        printed.find("[error]") == std::string::npos && !row.setup.engineStaysUp) {
+      recordedLines("vexa");
+      stopEngine();
+    }
+    for (const char* name : kRowVariables)
+      setEnvironment(name, wasSet[name] ? saved[name] : std::string());
+  }
+}
+
+void Installation::check(const CommandRow& row, size_t index, const std::string& printed,
+                         int status, size_t requestsBefore) {
+  std::string where = "row " + std::to_string(index) + ":";
+  for (const std::string& word : row.line) where += " " + word;
+  EXPECT_EQ(printed, expand(row.printed)) << where;
+  EXPECT_EQ(status, row.status) << where;
+
+  std::vector<std::string> requests;
+  std::vector<std::string> all = peer_.requests();
+  static const std::regex kRequest("<NAME>([^<]*)</NAME>");
+  for (size_t i = requestsBefore; i < all.size(); ++i) {
+    std::smatch name;
+    std::string host = all[i].substr(all[i].find("Host: ") + 6);
+    host = host.substr(0, host.find('\r'));
+    std::regex_search(all[i], name, kRequest);
+    requests.push_back(name[1].str() + " " + host);
+  }
+  EXPECT_EQ(requests, row.requests) << where;
+
+  std::vector<std::string> scripts;
+  for (const std::string& call : lines(root_.read("tool/calls.log")))
+    if (!call.empty()) scripts.push_back(call);
+  std::vector<std::string> expectedScripts;
+  for (const std::string& call : row.scripts) expectedScripts.push_back(expand(call));
+  EXPECT_EQ(scripts, expectedScripts) << where;
+
+  std::string names = instanceNames(root_.read("data folder/vexa_config.xml"));
+  std::string expectedNames = instanceNames(expand(kDescriptor));
+  if (row.instancesAfter != nullptr) expectedNames = row.instancesAfter;
+  EXPECT_EQ(names, expectedNames) << where;
+
+  for (const std::string& entry : row.recorded) {
+    size_t colon = entry.find(": ");
+    std::vector<std::string> seen = recordedLines(entry.substr(0, colon));
+    std::string wanted = expand(entry.substr(colon + 2));
+    bool found = false;
+    for (const std::string& line : seen)
+      found = found || (wanted[0] == '!' ? line.rfind(wanted.substr(1) + "=", 0) == 0
+                                         : line == wanted);
+    EXPECT_EQ(found, wanted[0] != '!') << where << "\n  recorded: " << entry;
+  }
+}
+
+// What a script's last run, or the engine's start, left behind. The engine
+// writes its record after a moment of its own, so it is waited for.
+std::vector<std::string> Installation::recordedLines(const std::string& who) const {
+  if (who != "vexa") return lines(root_.read("tool/" + who + ".env"));
+  fs::path record = root_.path() / "data folder" / "tmp" / "vexa.started";
+  for (int i = 0; i < 200 && !fs::exists(record); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  return lines(readFile(record));
+}
+
+// Ends an engine that a row started, whatever state it is in: it may still
+// be coming up, or have given up on its arguments already.
+void Installation::stopEngine() {
+  fs::path record = root_.path() / "data folder" / "tmp" / "vexa.started";
+  if (!fs::exists(record)) return;
+  static const std::regex kAddress("http://([^:/]+):([0-9]+)");
+  std::string text = readFile(record);
+  std::smatch address;
+  if (std::regex_search(text, address, kAddress)) {
+    HttpWrapper http;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+      std::string response;
+      if (http.httpPost(address[1].str(), std::stoi(address[2].str()), "",
+                        "<UMF_PROC><NAME>SHUTDOWN</NAME></UMF_PROC>", response) == 0)
+        break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  }
+  std::error_code ignored;
+  fs::remove(record, ignored);
+}
