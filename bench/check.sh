@@ -19,6 +19,7 @@
 # `zerinctl -stop` at the end, and killed by its process id if it lingers.
 set -euo pipefail
 
+# shellcheck source=common.sh
 . "$(dirname "$0")/common.sh"
 RUNS=${RUNS:-100}
 ROUNDS=${ROUNDS:-4}
@@ -33,8 +34,8 @@ engine_pid=""
 silent_pid=""
 cleanup() {
   # Only what this script started, by its own process id.
-  [[ -n "$engine_pid" ]] && kill "$engine_pid" 2>/dev/null || true
-  [[ -n "$silent_pid" ]] && kill "$silent_pid" 2>/dev/null || true
+  if [[ -n "$engine_pid" ]]; then kill "$engine_pid" 2>/dev/null || true; fi
+  if [[ -n "$silent_pid" ]]; then kill "$silent_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT

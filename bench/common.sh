@@ -1,7 +1,9 @@
+# shellcheck shell=bash
 # Set-up shared by the measurement scripts; sourced, not run.
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-bin="$here/build/native/bin"
+# ZERINCTL_BIN points the scripts at another build's bin folder.
+bin=${ZERINCTL_BIN:-$here/build/native/bin}
 
 # Stops with a hint unless every named command is there.
 require() {
@@ -25,6 +27,6 @@ private_binaries() {
   done
   mkdir -p "$work/bin"
   for name in "$@"; do cp "$bin/$name" "$work/bin/"; done
-  echo "binaries: build/native/bin as of $(stat -c %y "$bin/$1" | cut -d. -f1)"
+  echo "binaries: ${bin#"$here"/} as of $(stat -c %y "$bin/$1" | cut -d. -f1)"
   bin="$work/bin"
 }

@@ -23,11 +23,13 @@
 # noise-free check of how the work grows.
 set -euo pipefail
 
+# shellcheck source=common.sh
 . "$(dirname "$0")/common.sh"
 RUNS=${RUNS:-20}
 ROUNDS=${ROUNDS:-2}
 RSS_RUNS=${RSS_RUNS:-5}
 SIZES=${SIZES:-"1000 10000"}
+read -r -a sizes <<<"$SIZES"
 
 require hyperfine python3 xmlstarlet valgrind /usr/bin/time
 
@@ -101,7 +103,7 @@ for name, t in times.items():
 EOF
 }
 
-for size in $SIZES; do
+for size in "${sizes[@]}"; do
   base="$work/base$size.xml"
   generate "$size" "$base"
   install="$work/install$size"
@@ -156,7 +158,7 @@ for size in $SIZES; do
 done
 
 echo "work folder: $(df -T "$work" | awk 'NR==2 {print $2}') ($work)"
-python3 - "$results" $SIZES <<'EOF'
+python3 - "$results" "${sizes[@]}" <<'EOF'
 import sys
 rows, sizes = sys.argv[1], sys.argv[2:]
 v = {}

@@ -13,6 +13,7 @@
 # of them alike; the median over all rounds is reported.
 set -euo pipefail
 
+# shellcheck source=common.sh
 . "$(dirname "$0")/common.sh"
 RUNS=${RUNS:-200}
 ROUNDS=${ROUNDS:-4}

@@ -22,9 +22,10 @@ elif [ ! -f "$deb822" ] && [ -f /etc/apt/sources.list ] && [ ! -f /etc/apt/sourc
 fi
 
 packages=(build-essential cmake ninja-build ca-certificates googletest
-          g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64)
+          g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
+          shellcheck clang-format)
 if [ "${1:-}" = --bench ]; then
-  packages+=(valgrind xmlstarlet curl hyperfine time python3)
+  packages+=(valgrind xmlstarlet curl hyperfine time python3 strace)
 fi
 
 apt-get update -q

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the POSIX, sanitizer and Windows builds and
-# runs every test in all three (the Windows one under Wine).
+# Installs what is missing, lints the scripts and C++ sources, builds the
+# POSIX, sanitizer and Windows builds and runs every test in all three (the
+# Windows one under Wine).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,6 +12,11 @@ read -r -a flavours <<<"${flavours[*]}"
 if [ "$(id -u)" -eq 0 ]; then
   "$here/scripts/install-deps.sh"
 fi
+
+# A lint finding fails the run, but the builds still run and report.
+echo "=== lint"
+lint=0
+"$here/scripts/lint.sh" || lint=1
 
 status=0
 for flavour in "${flavours[@]}"; do
@@ -25,5 +31,6 @@ for flavour in "${flavours[@]}"; do
   (cd "$here/build/$flavour" && ctest --output-on-failure -j2) || status=1
   echo "=== $flavour: $(( $(date +%s) - start )) s"
 done
-[ "$status" -eq 0 ] && echo "all builds passed" || echo "some tests FAILED"
-exit "$status"
+if [ "$status" -eq 0 ]; then echo "all builds passed"; else echo "some tests FAILED"; fi
+if [ "$lint" -ne 0 ]; then echo "lint FAILED (see === lint)"; fi
+exit $((status || lint))

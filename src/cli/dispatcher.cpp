@@ -7,8 +7,11 @@
 #include "config/folders.h"
 #include "util/numbers.h"
 #include "util/output.h"
+#include "util/trace.h"
 #include "platform/system.h"
 #include "process/script_runner.h"
+#include "salt/salt_export.h"
+#include "salt/salt_import.h"
 
 #include <xercesc/util/PlatformUtils.hpp>
 
@@ -89,6 +92,24 @@ int checkExplicit(const std::string& toolFolder, Arguments a) {
                             a[kHost + 2]);
 }
 
+// "-all" in argument 2 selects the run over every salt; anything else is the
+// script argument of a single salt.
+int importAll(const std::string& toolFolder, Arguments a) {
+  return importAllSalts(toolFolder, a[3], a[4]);
+}
+
+int importOne(const std::string& toolFolder, Arguments a) {
+  return importSalt(toolFolder, a[2], a[3], a[4]);
+}
+
+int exportAll(const std::string& toolFolder, Arguments a) {
+  return exportAllSalts(toolFolder, a[3], a[4]);
+}
+
+int exportOne(const std::string& toolFolder, Arguments a) {
+  return exportSalt(toolFolder, a[2], a[3], a[4]);
+}
+
 // In the order the command words are tested; within a word, the first form
 // that fits decides.
 const CommandForm kForms[] = {
@@ -109,10 +130,10 @@ const CommandForm kForms[] = {
     {"-check", 10, 10, Condition::kStartsWithMarker, checkExplicit<7>},
     // The salt forms read arguments 2 to 4 whatever the count, so fewer
     // than five arguments is wrong usage.
-    {"-importsalt", 5, kAnyCount, Condition::kAll, nullptr},
-    {"-importsalt", 5, kAnyCount, Condition::kNotAll, nullptr},
-    {"-exportsalt", 5, kAnyCount, Condition::kAll, nullptr},
-    {"-exportsalt", 5, kAnyCount, Condition::kNotAll, nullptr},
+    {"-importsalt", 5, kAnyCount, Condition::kAll, importAll},
+    {"-importsalt", 5, kAnyCount, Condition::kNotAll, importOne},
+    {"-exportsalt", 5, kAnyCount, Condition::kAll, exportAll},
+    {"-exportsalt", 5, kAnyCount, Condition::kNotAll, exportOne},
 };
 
 bool conditionHolds(Condition condition, Arguments argv) {
@@ -140,6 +161,8 @@ std::string findToolFolder() {
 
 int dispatch(const std::string& toolFolder, int argc, char* const* argv) {
   if (argc < 2) return kSuccess;
+  // Argument 4 is a password wherever a repository command is given one.
+  if (argc >= 5 && std::strstr(argv[1], "salt") == nullptr) traceSecret(argv[4]);
   for (const CommandForm& form : kForms) {
     if (std::strcmp(argv[1], form.word) != 0 || argc < form.minCount || argc > form.maxCount ||
         !conditionHolds(form.condition, argv))
@@ -165,7 +188,9 @@ int runTool(int argc, char** argv) {
     return kFailure;
   }
   std::string toolFolder = findToolFolder();
+  trace("version %s, tool folder %s", ZERINCTL_VERSION, toolFolder.c_str());
   int status = dispatch(toolFolder, argc, argv);
+  trace("exit status %d", status);
   xercesc::XMLPlatformUtils::Terminate();
   reportWrongUsage(argc, argv, status);
   return status;

@@ -4,6 +4,7 @@
 #include "commands/status.h"
 #include "config/folders.h"
 #include "config/settings.h"
+#include "platform/process.h"
 #include "platform/system.h"
 #include "process/database.h"
 #include "process/launcher.h"
@@ -45,7 +46,7 @@ int launchService(const std::string& toolFolder, const std::string& configFile,
   std::string parameters = " -c " + shortPath(configFile) + " -t http://" + host + ":" +
                            std::to_string(port) +
                            "/?concurrency=" + std::to_string(settings.concurrency) + " " + " -d ";
-  std::string executable = getVexaPath(toolFolder, (std::string("vexa") + kProgramSuffix).c_str());
+  std::string executable = getVexaPath(toolFolder, (std::string("vexa") + kExecutableSuffix).c_str());
   std::string workingFolder = getDataFolder(toolFolder) + kPathSeparator + "tmp";
 
   printOut("Starting Zerin service...\n");

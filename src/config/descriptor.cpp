@@ -2,12 +2,15 @@
 
 #include "config/folders.h"
 #include "util/numbers.h"
+#include "util/trace.h"
 #include "platform/files.h"
 #include "platform/system.h"
 
 #include <xercesc/dom/DOM.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax/HandlerBase.hpp>
+#include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
@@ -59,14 +62,30 @@ std::string toLocal(const XMLCh* text) {
 // that the path is only ever a narrow string handed to the C library.
 template <typename Parser>
 bool parseDescriptor(Parser& parser, const std::string& path) {
+  trace("descriptor %s", path.c_str());
   std::ifstream file(path, std::ios::binary);
   std::ostringstream content;
-  if (!(content << file.rdbuf())) return false;
+  if (!(content << file.rdbuf())) {
+    trace("descriptor %s", file.is_open() ? "is empty or unreadable" : "is missing or unreadable");
+    return false;
+  }
   std::string bytes = content.str();
   MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()), bytes.size(),
                            "vexa_config.xml");
   parser.parse(source);
-  return parser.getErrorCount() == 0;
+  if (parser.getErrorCount() == 0) return true;
+  trace("descriptor has %lu errors", static_cast<unsigned long>(parser.getErrorCount()));
+  return false;
+}
+
+void traceOutcome(const std::string& name, const RepositoryInstance& i, bool found) {
+  if (!found) {
+    trace("no instance named \"%s\" with a port", name.c_str());
+    return;
+  }
+  trace("instance \"%s\": host=%s port=%d vexahost=%s vexaport=%d vexalisteninghost=%s path=%s",
+        name.c_str(), i.host.c_str(), i.port, i.vexaHost.c_str(), i.vexaPort,
+        i.vexaListeningHost.c_str(), i.path.c_str());
 }
 
 std::string orLocalhost(const std::string& host) { return host.empty() ? "localhost" : host; }
@@ -161,6 +180,7 @@ bool lookUp(const std::string& descriptor, const std::string& name, RepositoryIn
   reader->setErrorHandler(&collector);  // DefaultHandler throws on fatal errors only
   if (!parseDescriptor(*reader, descriptor)) return false;
   instance = collected;
+  traceOutcome(name, instance, collector.found());
   return collector.found();
 }
 
@@ -186,9 +206,11 @@ void writeDescriptor(const std::string& descriptor, const DOMElement* root) {
   TranscodeToStr utf8(text.get(), "UTF-8");
   // Text that could not be converted is never written: an empty descriptor
   // would lose every other repository.
-  if (utf8.length() != 0)
-    replaceFileContents(descriptor, std::string(reinterpret_cast<const char*>(utf8.str()),
-                                                utf8.length()));
+  bool written = utf8.length() != 0 &&
+                 replaceFileContents(descriptor, std::string(reinterpret_cast<const char*>(utf8.str()),
+                                                             utf8.length()));
+  trace(written ? "descriptor replaced by the rewritten one"
+                : "descriptor could not be rewritten: the old one is kept");
 }
 
 bool removeInstance(const std::string& descriptor, const std::string& name,
@@ -206,6 +228,11 @@ bool removeInstance(const std::string& descriptor, const std::string& name,
   SecurityManager limits;
   limits.setEntityExpansionLimit(kEntityExpansionLimit);
   parser.setSecurityManager(&limits);
+  // The parser keeps quiet about what is wrong unless it has a handler; the
+  // trace names the line, so it gets one then. Either way the outcome is the
+  // same: a fatal error ends the parse and the descriptor reads as empty.
+  HandlerBase reporter;
+  if (traceEnabled()) parser.setErrorHandler(&reporter);
   if (!parseDescriptor(parser, descriptor)) return false;
 
   DOMDocument* document = parser.getDocument();
@@ -229,6 +256,7 @@ bool removeInstance(const std::string& descriptor, const std::string& name,
     };
     if (applyInstance(lookup, names, name, instance)) match = element;
   }
+  traceOutcome(name, instance, match != nullptr);
   if (match == nullptr) return false;
 
   match->getParentNode()->removeChild(match);
@@ -242,7 +270,14 @@ template <typename Step>
 bool withoutExceptions(const Step& step) {
   try {
     return step();
+  } catch (const SAXParseException& error) {
+    trace("descriptor is malformed at line %llu, column %llu: %s",
+          static_cast<unsigned long long>(error.getLineNumber()),
+          static_cast<unsigned long long>(error.getColumnNumber()),
+          toLocal(error.getMessage()).c_str());
+    return false;
   } catch (...) {
+    trace("descriptor could not be parsed");
     return false;
   }
 }
@@ -261,6 +296,7 @@ bool findRepositoryInstance(const std::string& toolFolder, const std::string& na
   const int kLockWaitMilliseconds = 30 * 1000;
   LockHandle lock = 0;
   bool locked = lockExclusively(descriptor, kLockWaitMilliseconds, &lock);
+  if (!locked) trace("descriptor lock not had: rewriting without it");
   bool removed = withoutExceptions([&] { return removeInstance(descriptor, name, instance); });
   if (locked) unlock(lock);
   return removed;

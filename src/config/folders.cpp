@@ -2,6 +2,7 @@
 
 #include "config/settings.h"
 #include "platform/system.h"
+#include "util/trace.h"
 
 namespace {
 
@@ -29,8 +30,14 @@ std::string getCommonDataFolder() {
 std::string getDataFolder(const std::string& toolFolder) {
   ConfigSettings settings;
   readConfigFile(settings, toolFolder);
-  if (!settings.repositoryDataDirectory.empty()) return settings.repositoryDataDirectory;
-  return getCommonDataFolder();
+  if (!settings.repositoryDataDirectory.empty()) {
+    trace("data folder %s (repository_data_directory of the settings file)",
+          settings.repositoryDataDirectory.c_str());
+    return settings.repositoryDataDirectory;
+  }
+  std::string common = getCommonDataFolder();
+  trace("data folder %s (the machine-wide default)", common.c_str());
+  return common;
 }
 
 std::string getDescriptorPath(const std::string& toolFolder) {

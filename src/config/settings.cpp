@@ -2,12 +2,15 @@
 
 #include "config/text.h"
 #include "util/numbers.h"
+#include "util/trace.h"
 #include "platform/system.h"
 
 #include <fstream>
 
 void readConfigFile(ConfigSettings& settings, const std::string& folder) {
-  std::ifstream file(folder + kPathSeparator + "zerin.cfg");
+  std::string path = folder + kPathSeparator + "zerin.cfg";
+  std::ifstream file(path);
+  trace("settings file %s: %s", path.c_str(), file.is_open() ? "read" : "none, defaults kept");
   std::string line;
   while (std::getline(file, line)) parseConfigLine(settings, line);
 }

@@ -1,6 +1,7 @@
 #include "control/http_wrapper.h"
 
 #include "util/numbers.h"
+#include "util/trace.h"
 
 #include <climits>
 #include <cstring>
@@ -22,6 +23,24 @@ std::string formatRequest(const std::string& path, const std::string& host,
   return "POST " + path + " HTTP/1.1\r\nHost: " + host +
          "\r\nContent-type: application/x-www-form-urlencoded\r\nContent-length: " +
          std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// The answer's first line and its length header, for the trace.
+std::string describeAnswer(const std::string& text) {
+  std::string status = text.substr(0, text.find_first_of("\r\n"));
+  size_t header = text.find(kLengthHeader);
+  std::string length = header == std::string::npos
+                           ? "no Content-length line"
+                           : "Content-length:" + text.substr(header + kLengthHeaderSize,
+                                                             text.find_first_of("\r\n", header) -
+                                                                 header - kLengthHeaderSize);
+  return "status line \"" + status + "\", " + length;
+}
+
+const char* whyRejected(const std::string& text) {
+  if (text.empty()) return "closed without an answer";
+  if (text.rfind("HTTP/1.1 200 OK", 0) != 0) return "not 200";
+  return "no Content-length line";
 }
 
 }  // namespace
@@ -53,13 +72,21 @@ HttpWrapper::~HttpWrapper() {
 int HttpWrapper::connect(const std::string& host, int port) {
   if (connected) return 0;
   std::uint32_t address = 0;
-  if (!resolveFirstIPv4(host, &address)) return 1;
+  if (!resolveFirstIPv4(host, &address)) {
+    trace("%s has no IPv4 address", host.c_str());
+    return 1;
+  }
   hostName = host;
   // Ports above 65535 wrap to their low 16 bits, as the socket address holds.
   std::uint16_t low16 = static_cast<std::uint16_t>(static_cast<unsigned>(port) & 0xFFFFu);
   int result = connectStream(address, low16, &socketHandle);
   connected = result == 0;
-  return result;
+  if (result == kTimedOut)
+    trace("no connection to %s port %u within %d ms (time-out)", host.c_str(), low16,
+          connectTimeoutMilliseconds());
+  else if (!connected)
+    trace("connection to %s port %u refused", host.c_str(), low16);
+  return connected ? 0 : -1;
 }
 
 int HttpWrapper::disconnect() {
@@ -73,10 +100,13 @@ int HttpWrapper::httpPost(const std::string& host, int port, const std::string& 
   int result = 1;
   std::string request;
   for (int attempt = 0; attempt < kAttempts && result != 0; ++attempt) {
+    trace("HTTP attempt %d of %d: %s port %d", attempt + 1, kAttempts, host.c_str(), port);
     connect(host, port);
     if (!connected) continue;
     if (request.empty()) request = formatRequest(path, hostName, body);
+    trace("request: %s", request.substr(0, request.find('\r')).c_str());
     if (sendBytes(socketHandle, request.data(), request.size()) == -1) {
+      trace("sending the request failed");
       disconnect();
       continue;
     }
@@ -95,12 +125,15 @@ int HttpWrapper::httpPost(const std::string& host, int port, const std::string& 
       received.append(chunk, std::strlen(chunk));
       if (isResponseFinished(received, expected) || received.size() >= kMaxResponseSize) break;
     }
+    if (traceEnabled() && !received.empty()) trace("answer: %s", describeAnswer(received).c_str());
     if (timedOut) {
       // A wait that ran out spends the attempt, whatever has arrived by then.
+      trace("no further byte within %d ms (time-out)", receiveTimeoutMilliseconds());
       response = received;
       result = 1;
     } else {
       result = handleHttpOutput(received, response);
+      trace("answer %s", result == 0 ? "accepted" : whyRejected(received));
     }
     if (result != 0) disconnect();
   }

@@ -21,9 +21,13 @@ void netCleanup();
 // given as a name or as dotted digits.
 bool resolveFirstIPv4(const std::string& host, std::uint32_t* address);
 
+// What a wait that ran out gives, for connections and receives alike.
+constexpr int kTimedOut = -2;
+
 // Creates a stream socket and connects it to address (network byte order)
-// and port (host byte order). On success stores the socket and returns 0; otherwise
-// returns -1, closing what it created.
+// and port (host byte order). On success stores the socket and returns 0;
+// otherwise closes what it created and returns kTimedOut when the peer did
+// not answer within the connect time-out, -1 for any other failure.
 int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socket);
 
 // One send call: the count sent, or -1.
@@ -31,7 +35,6 @@ long sendBytes(SocketHandle socket, const char* data, std::size_t size);
 
 // One receive: the count received, 0 when the peer closed, -1 on an error,
 // kTimedOut when no byte came within the receive time-out.
-constexpr long kTimedOut = -2;
 long receiveBytes(SocketHandle socket, char* buffer, std::size_t size);
 
 void closeSocket(SocketHandle socket);

@@ -40,8 +40,10 @@ int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socke
   // Connect without blocking so that an unanswered attempt gives up in time.
   int flags = fcntl(s, F_GETFL);
   bool ok = flags >= 0 && fcntl(s, F_SETFL, flags | O_NONBLOCK) == 0;
+  bool timedOut = false;
   if (ok && ::connect(s, reinterpret_cast<sockaddr*>(&target), sizeof target) != 0) {
     ok = errno == EINPROGRESS && waitFor(s, POLLOUT, connectTimeoutMilliseconds());
+    timedOut = !ok && errno == EINPROGRESS;
     int error = 0;
     socklen_t length = sizeof error;
     ok = ok && getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
@@ -49,7 +51,7 @@ int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socke
   ok = ok && fcntl(s, F_SETFL, flags) == 0;
   if (!ok) {
     close(s);
-    return -1;
+    return timedOut ? kTimedOut : -1;
   }
   *socket = static_cast<SocketHandle>(s);
   return 0;

@@ -10,7 +10,7 @@ SOCKET native(SocketHandle socket) { return static_cast<SOCKET>(socket); }
 
 // Waits until the socket is readable (or writable); false on time-out or
 // error. A failed non-blocking connect shows up in the exception set.
-bool waitFor(SOCKET socket, bool write, int milliseconds) {
+bool waitFor(SOCKET socket, bool write, int milliseconds, bool* timedOut = nullptr) {
   fd_set ready;
   fd_set failed;
   FD_ZERO(&ready);
@@ -19,6 +19,7 @@ bool waitFor(SOCKET socket, bool write, int milliseconds) {
   FD_SET(socket, &failed);
   timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
   int count = select(0, write ? nullptr : &ready, write ? &ready : nullptr, &failed, &limit);
+  if (timedOut != nullptr) *timedOut = count == 0;
   return count > 0 && FD_ISSET(socket, &ready) && !FD_ISSET(socket, &failed);
 }
 
@@ -41,13 +42,16 @@ int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socke
   // Connect without blocking so that an unanswered attempt gives up in time.
   u_long nonBlocking = 1;
   bool ok = ioctlsocket(s, FIONBIO, &nonBlocking) == 0;
-  if (ok && ::connect(s, reinterpret_cast<sockaddr*>(&target), sizeof target) != 0)
-    ok = WSAGetLastError() == WSAEWOULDBLOCK && waitFor(s, true, connectTimeoutMilliseconds());
+  bool timedOut = false;
+  if (ok && ::connect(s, reinterpret_cast<sockaddr*>(&target), sizeof target) != 0) {
+    bool pending = WSAGetLastError() == WSAEWOULDBLOCK;
+    ok = pending && waitFor(s, true, connectTimeoutMilliseconds(), &timedOut);
+  }
   u_long blocking = 0;
   ok = ok && ioctlsocket(s, FIONBIO, &blocking) == 0;
   if (!ok) {
     closesocket(s);
-    return -1;
+    return timedOut ? kTimedOut : -1;
   }
   *socket = static_cast<SocketHandle>(s);
   return 0;

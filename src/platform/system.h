@@ -13,9 +13,6 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
-// What the name of a program file ends with: ".exe" on Windows.
-extern const char* const kProgramSuffix;
-
 // The encoding of the tool's narrow text (arguments, paths, file contents):
 // nullptr for the system's code page. POSIX systems speak UTF-8 whatever
 // the locale says, and scripts often run in the "C" locale, which would turn

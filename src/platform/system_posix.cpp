@@ -7,7 +7,6 @@
 #include <climits>
 #include <vector>
 
-const char* const kProgramSuffix = "";
 const char* const kNarrowEncoding = "UTF-8";
 
 bool executablePath(std::string* path) {

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <vector>
 
-const char* const kProgramSuffix = ".exe";
 const char* const kNarrowEncoding = nullptr;
 
 bool executablePath(std::string* path) {

@@ -2,7 +2,7 @@
 // installation, and what must come of it.
 #include "support/installation.h"
 
-#include "platform/system.h"
+#include "platform/process.h"
 
 #include <filesystem>
 
@@ -90,7 +90,7 @@ TEST_F(CommandTable, ExplicitStopAndCheckNeedAConnectionFile) {
 const std::string kDatabase = "Starting Quarra server...\n";
 // What every launch prints, for a configuration file and an address.
 std::string launched(const std::string& config, const std::string& address) {
-  return "Starting Zerin service...\nExe Path = {tool}{/}vexa{/}vexa" + std::string(kProgramSuffix) +
+  return "Starting Zerin service...\nExe Path = {tool}{/}vexa{/}vexa" + std::string(kExecutableSuffix) +
          "\n, Parameters= -c {short:" + config + "} -t http://" + address +
          "  -d \nTmpDir = {data}{/}tmp\n";
 }
@@ -150,22 +150,6 @@ TEST_F(CommandTable, StartExplicitNeedsAConnectionFileAndShowsThePortInOneForm) 
        files},
       {{"-start", kM, "u", "p", "x", "localhost", "{engine}", bare},
        "{engine}\n" + unread(bare), -1, {}, {}, files},
-  });
-}
-
-// The engine the tool starts outlives the command, answers the check and
-// goes with the stop.
-TEST_F(CommandTable, AStartedEngineAnswersAndStops) {
-  RowSetup up;
-  up.engineStaysUp = true;
-  run({
-      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"}, up,
-       nullptr, {"vexa: arg1=-c"}},
-      {{"-check", "sales", "u", "p"}, "Zerin service is running on host localhost, port {engine}\n",
-       0},
-      {{"-stop", "sales", "u", "p"}, kStopping + kSent, 0},
-      {{"-check", "sales", "u", "p"},
-       "Zerin service not running on host localhost, port {engine}\n", -1},
   });
 }
 
@@ -244,6 +228,30 @@ TEST_F(CommandTable, APasswordFullOfShellSyntaxArrivesUnchanged) {
   });
   EXPECT_FALSE(std::filesystem::exists(expand("{tool}/ran")));
   EXPECT_FALSE(std::filesystem::exists(expand("{tool}/ran2")));
+}
+
+// The real tool, which finds its installation beside itself: the engine it
+// starts outlives it, answers the check and goes with the stop; statuses
+// arrive in the platform's own form.
+TEST_F(CommandTable, TheToolAsAProcess) {
+  RowSetup process;
+  process.asProcess = true;
+  RowSetup up = process;
+  up.engineStaysUp = true;
+  up.files = {{kSalesConfig, "CONNECTION=x\n"}};
+  run({
+      {{}, "", 0, {}, {}, process},
+      {{"-stop", "local"}, kUsage, -2, {}, {}, process},
+      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"}, up,
+       nullptr, {"vexa: arg1=-c"}},
+      {{"-check", "sales", "u", "p"},
+       "Zerin service is running on host localhost, port {engine}\n", 0, {}, {}, process},
+      {{"-stop", "sales", "u", "p"}, kStopping + kSent, 0, {}, {}, process},
+      {{"-check", "sales", "u", "p"},
+       "Zerin service not running on host localhost, port {engine}\n", -1, {}, {}, process},
+      {{"-delete", "sales"}, asked("sales") + "\n" + kSalesFiles, 0, {},
+       {"removevexa [{repos}] [sales]"}, {"y", {}, {}, {}, false, true}, kWithoutSales},
+  });
 }
 
 }  // namespace

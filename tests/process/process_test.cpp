@@ -37,10 +37,6 @@ class KeptVariable {
   bool set_ = false;
 };
 
-void setOrUnset(const char* name, const char* value) {
-  setEnvironment(name, value == kUnset ? "" : value);
-}
-
 // The record the engine writes at its start, by key; waits for it, since the
 // engine runs on its own.
 std::map<std::string, std::string> engineRecord(const fs::path& file) {
@@ -109,9 +105,12 @@ TEST(LaunchProcess, RefusalIsReportedByTheToolWithTheSystemsReason) {
     bool started = launchProcess(program, "-d", folder, false);
     std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_FALSE(started) << program << " in " << folder;
-    // Wine words some system texts differently from Windows; any text will do.
+    // Wine words some system texts differently from Windows ("File not
+    // found." for "The system cannot find the file specified."): any text
+    // will do, with its line end.
     EXPECT_EQ(printed.rfind("[error] ", 0), 0u) << printed;
-    EXPECT_GT(printed.size(), 9u) << printed;
+    EXPECT_GT(printed.size(), 10u) << printed;
+    EXPECT_EQ(printed.back(), '\n') << printed;
     EXPECT_EQ(printed.find("<unknown>"), std::string::npos) << printed;
   }
 }
@@ -168,7 +167,7 @@ TEST_F(ScriptRun, ToolSearchPathLastsForOneChild) {
   };
   std::string anchor = temp_.native("inst");
   for (const auto& row : rows) {
-    setOrUnset("PATH", row.before);
+    setEnvironment("PATH", row.before == kUnset ? "" : row.before);
     std::string kept = setToolSearchPath(anchor, row.variant);
     EXPECT_EQ(runScript(script_, "7", false), 7);
     setEnvValue("PATH", kept);
@@ -195,29 +194,6 @@ TEST_F(ScriptRun, RemotePasswordReachesTheScriptUnchanged) {
   runScript(script_, arguments, false);
   EXPECT_EQ(record().substr(0, recorded.size()), recorded);
   EXPECT_FALSE(fs::exists(trap));
-}
-
-TEST(RemoteDatabaseCredentials, AppendedForARemoteNodeWithAUser) {
-  KeptVariable node("QUARRANODENAME"), user("VEXAUSER"), password("VEXAPASSWD");
-  const struct { const char *node, *user, *password, *arguments; bool ok; const char* printed; }
-      rows[] = {
-          {kUnset, "u", "p", " x", true, ""},
-          {"", "u", "p", " x", true, ""},
-          {"n", kUnset, "p", " x", false,
-           "Please input quarra username and password to use remote Quarra\n"},
-          {"n", "a b", kUnset, " x a b ", true, ""},
-          {"n", "u", "p^", kCmd ? " x u p^^^^" : " x u p\\^", true, ""},
-      };
-  for (const auto& row : rows) {
-    setOrUnset("QUARRANODENAME", row.node);
-    setOrUnset("VEXAUSER", row.user);
-    setOrUnset("VEXAPASSWD", row.password);
-    std::string arguments = " x";
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(appendRemoteDatabaseCredentials(arguments), row.ok);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), row.printed);
-    EXPECT_EQ(arguments, row.arguments);
-  }
 }
 
 TEST(EscapeCarets, EachCaretBecomesFourAndIsNotEscapedAgain) {

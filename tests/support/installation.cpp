@@ -86,6 +86,7 @@ Installation::Installation()
   const std::string recorder = root_.native("tool/recorder" + suffix);
   fs::copy_file(builtProgram("recorder"), recorder);
   fs::copy_file(builtProgram("vexa"), root_.native("tool/vexa/vexa" + suffix));
+  fs::copy_file(builtProgram("zerinctl"), root_.native("tool/zerinctl" + suffix));
   for (const auto& script : kScripts) {
     std::string relative = std::string("tool/") + script[0] + "/" + script[1] +
                            kScriptInterpreter.scriptSuffix;
@@ -166,10 +167,20 @@ void Installation::run(const std::vector<CommandRow>& rows) {
     size_t requestsBefore = peer_.requests().size();
     std::string pathBefore = environmentValue("PATH");
 
-    testing::internal::CaptureStdout();
-    int status = dispatch(tool_, static_cast<int>(words.size()), argv.data());
-    reportWrongUsage(static_cast<int>(words.size()), argv.data(), status);
-    std::string printed = testing::internal::GetCapturedStdout();
+    std::string printed;
+    int status;
+    if (row.setup.asProcess) {
+      ProcessResult result =
+          runProcess(root_.native("tool/zerinctl" + std::string(kExecutableSuffix)),
+                     std::vector<std::string>(words.begin() + 1, words.end()), row.setup.input);
+      printed = result.output;
+      status = result.status == reportedStatus(row.status) ? row.status : result.status;
+    } else {
+      testing::internal::CaptureStdout();
+      status = dispatch(tool_, static_cast<int>(words.size()), argv.data());
+      reportWrongUsage(static_cast<int>(words.size()), argv.data(), status);
+      printed = testing::internal::GetCapturedStdout();
+    }
 
     EXPECT_EQ(environmentValue("PATH"), pathBefore) << "row " << index << ": PATH not restored";
     check(row, index, printed, status, requestsBefore);

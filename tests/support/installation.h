@@ -25,6 +25,10 @@ struct RowSetup {
   std::map<std::string, int> exitCodes;            // script name -> its exit code
   std::map<std::string, std::string> files;        // relative path -> content
   bool engineStaysUp = false;                      // a later row stops it
+  // Run the built tool from the installation as a process of its own, for
+  // what only a process shows: its own folder, its exit status as the
+  // platform reports it, a child that outlives it.
+  bool asProcess = false;
 };
 
 // One command line and everything that must come of it. Texts may hold

@@ -6,9 +6,11 @@
 //
 // It appends "NAME [ARG] [ARG]..." to calls.log beside itself, writes its
 // working folder and the variables the tool hands its children to NAME.env,
-// and ends with the code in NAME.code (0 when there is none). When NAME.writes
+// and ends with the code in NAME.code (0 when there is none; when the file
+// has a second line, only calls with that argument end so). When NAME.writes
 // exists, its first line is an argument number N and the rest is written to
 // the file that argument N names, as a listing script writes its list.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -45,6 +47,8 @@ int main(int argc, char** argv) {
 
   std::ifstream code(home / (name + ".code"));
   int exitCode = 0;
-  code >> exitCode;
+  std::string only;
+  code >> exitCode >> std::ws;
+  if (std::getline(code, only) && std::find(argv + 2, argv + argc, only) == argv + argc) return 0;
   return exitCode;
 }

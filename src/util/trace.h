@@ -1,0 +1,24 @@
+// The trace: with ZERINCTL_TRACE set to a non-empty value, the tool explains
+// on standard error, one line per step, what it read, decided, ran and
+// received. Standard output and the exit status never change with it, and
+// without the variable nothing at all goes to standard error.
+//
+// Secrets registered with traceSecret never appear: every occurrence in a
+// trace line is written as "***".
+#pragma once
+
+#include <string>
+
+// Whether the variable is set now. Cheap enough to ask before composing a
+// costly line.
+bool traceEnabled();
+
+// One line, "zerinctl: " and the formatted text, when the trace is on.
+void trace(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// A text that must never be shown, in every form the tool writes it in.
+void traceSecret(const std::string& secret);
