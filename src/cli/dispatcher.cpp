@@ -160,7 +160,9 @@ std::string findToolFolder() {
 }  // namespace
 
 int dispatch(const std::string& toolFolder, int argc, char* const* argv) {
+  trace("version %s, tool folder %s", ZERINCTL_VERSION, toolFolder.c_str());
   if (argc < 2) return kSuccess;
+  traceForgetSecrets();
   // Argument 4 is a password wherever a repository command is given one.
   if (argc >= 5 && std::strstr(argv[1], "salt") == nullptr) traceSecret(argv[4]);
   for (const CommandForm& form : kForms) {
@@ -188,7 +190,6 @@ int runTool(int argc, char** argv) {
     return kFailure;
   }
   std::string toolFolder = findToolFolder();
-  trace("version %s, tool folder %s", ZERINCTL_VERSION, toolFolder.c_str());
   int status = dispatch(toolFolder, argc, argv);
   trace("exit status %d", status);
   xercesc::XMLPlatformUtils::Terminate();

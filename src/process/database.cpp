@@ -6,6 +6,7 @@
 #include "process/script_runner.h"
 #include "util/output.h"
 #include "util/shell_word.h"
+#include "util/trace.h"
 
 int startDatabaseServer(const std::string& toolFolder, bool showWindow) {
   printOut("Starting Quarra server...\n");
@@ -39,10 +40,12 @@ bool appendRemoteDatabaseCredentials(std::string& arguments) {
   }
   // The password must reach the script unchanged whatever it holds; the
   // user name is passed as given.
+  traceSecret(password);
   if (kScriptInterpreter.escapesWithCarets)
     escapeCarets(password);
   else
     password = shellWord(password);
+  traceSecret(password);
   arguments += " " + user + " " + password;
   return true;
 }

@@ -1,8 +1,10 @@
 #include "process/launcher.h"
 
+#include "platform/environment.h"
 #include "platform/process.h"
 #include "platform/system.h"
 #include "util/output.h"
+#include "util/trace.h"
 
 bool launchProcess(const std::string& executablePath, const std::string& arguments,
                    const std::string& workingFolder, bool ownConsole) {
@@ -13,8 +15,18 @@ bool launchProcess(const std::string& executablePath, const std::string& argumen
   std::string commandLine =
       (last == std::string::npos ? executablePath : executablePath.substr(last + 1)) + parameters;
 
+  if (traceEnabled()) {
+    std::string path;
+    getEnvironment("PATH", &path);
+    trace("launch %s with the command line: %s", executablePath.c_str(), commandLine.c_str());
+    trace("  in %s, with PATH=%s", workingFolder.c_str(), path.c_str());
+  }
   std::string error;
-  if (startDetached(executablePath, commandLine, workingFolder, ownConsole, &error)) return true;
+  if (startDetached(executablePath, commandLine, workingFolder, ownConsole, &error)) {
+    trace("launched");
+    return true;
+  }
+  trace("launch refused");
   // The system's text carries its own line end; "<unknown>" has none.
   printOut("[error] %s", error.empty() ? "<unknown>" : error.c_str());
   return false;

@@ -4,17 +4,26 @@
 #include "platform/process.h"
 #include "platform/system.h"
 #include "util/output.h"
+#include "util/trace.h"
 
 int runScript(const std::string& scriptPath, const std::string& arguments, bool showWindow) {
   // An interpreter that cannot start leaves this starting value, which the
   // database scripts' callers read as a failure.
   int exitCode = 0;
   std::string error;
-  if (!runThroughInterpreter(scriptPath + " " + arguments, showWindow, &exitCode, &error)) {
+  std::string command = scriptPath + " " + arguments;
+  if (traceEnabled()) {
+    std::string path;
+    getEnvironment("PATH", &path);
+    trace("run through %s: %s", kScriptInterpreter.program, command.c_str());
+    trace("  with PATH=%s", path.c_str());
+  }
+  if (!runThroughInterpreter(command, showWindow, &exitCode, &error)) {
     while (!error.empty() && (error.back() == '\n' || error.back() == '\r')) error.pop_back();
     printOut("[error] cannot start the command interpreter %s: %s\n", kScriptInterpreter.program,
              error.empty() ? "<unknown>" : error.c_str());
   }
+  trace("exit code %d", exitCode);
   return exitCode;
 }
 
@@ -23,6 +32,7 @@ void setEnvValue(const std::string& name, const std::string& value) {
 }
 
 void setEngineCredentials(const std::string& user, const std::string& password) {
+  traceSecret(password);
   setEnvValue("VEXAUSER", user);
   setEnvValue("VEXAPASSWD", password);
 }

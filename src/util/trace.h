@@ -22,3 +22,5 @@ void trace(const char* format, ...)
 
 // A text that must never be shown, in every form the tool writes it in.
 void traceSecret(const std::string& secret);
+// Forgets them: each command starts with its own.
+void traceForgetSecrets();

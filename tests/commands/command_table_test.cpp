@@ -255,3 +255,43 @@ TEST_F(CommandTable, TheToolAsAProcess) {
 }
 
 }  // namespace
+
+namespace {
+
+// With ZERINCTL_TRACE set, standard error explains each outcome; the runner
+// checks that nothing else changes.
+TEST_F(CommandTable, TheTraceExplainsEachOutcome) {
+  RowSetup malformed;
+  malformed.files = {{"{data}{/}vexa_config.xml", "<config>\n<instance name=\"a\"</config>"}};
+  RowSetup elsewhere;
+  elsewhere.files = {{"{tool}{/}zerin.cfg", "repository_data_directory,\"{tool}{/}none\"\n"}};
+  RowSetup failing{"", {}, {{"startvexa", 0}}};
+  RowSetup yes{"y"};
+  const std::string descriptor = "descriptor {data}{/}vexa_config.xml";
+  run({
+      {{"-check", "a", "u", "pw#9"}, kNotFound, -1, {}, {}, malformed, nullptr, {},
+       {"version ", "tool folder {tool}", "settings file {tool}{/}zerin.cfg: read",
+        "data folder {data} (repository_data_directory", descriptor,
+        "malformed at line 2, column"}},
+      {{"-stop", "local", "u", "pw#9"}, kNotFound, -1, {}, {}, elsewhere, nullptr, {},
+       {"data folder {tool}{/}none (", "is missing or unreadable", "!pw#9"}},
+      {{"-check", "missing", "u", "pw#9"}, kNotFound, -1, {}, {}, {}, nullptr, {},
+       {descriptor, "no instance named \"missing\""}},
+      {{"-check", "digitsGone", "u", "pw#9"},
+       "Zerin service not running on host 127.0.0.1, port {gone}\n", -1, {}, {}, {}, nullptr, {},
+       {"instance \"digitsGone\": host=localhost port=1 vexahost=127.0.0.1 vexaport={gone}",
+        "HTTP attempt 1 of 2: 127.0.0.1 port {gone}", "HTTP attempt 2 of 2", "refused"}},
+      {{"-stop", "local", "u", "pw#9"}, kStopping + kSent, 0, {"SHUTDOWN localhost"}, {}, {},
+       nullptr, {},
+       {"request: POST  HTTP/1.1", "answer: status line \"HTTP/1.1 200 OK\", Content-length: 2",
+        "answer accepted"}},
+      {{"-start", "sales", "u", "pw#9"}, kDatabase + "Stating Quarra server failed(ECode: 0)", -1,
+       {}, {"startvexa [{repos}]"}, failing, nullptr, {},
+       {"startvexa", "exit code 0"}},
+      {{"-delete", "sales", "admin", "s3cret"}, asked("sales") + "\n" + kSalesFiles, 0, {},
+       {"removevexa [{repos}] [sales]"}, yes, kWithoutSales, {},
+       {"descriptor replaced", "removevexa", "exit code 1", "!s3cret"}},
+  });
+}
+
+}  // namespace

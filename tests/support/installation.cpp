@@ -151,62 +151,91 @@ void Installation::reset(const RowSetup& setup) {
 void Installation::run(const std::vector<CommandRow>& rows) {
   for (size_t index = 0; index < rows.size(); ++index) {
     const CommandRow& row = rows[index];
-    std::map<std::string, std::string> saved;
-    std::map<std::string, bool> wasSet;
-    for (const char* name : kRowVariables) {
-      std::string value;
-      wasSet[name] = getEnvironment(name, &value);
-      saved[name] = value;
+    Outcome plain = runOnce(row, index, false);
+    check(row, index, plain);
+    if (row.traced.empty()) continue;
+    // The trace explains; it never changes what the command prints or returns.
+    Outcome traced = runOnce(row, index, true);
+    std::string where = "row " + std::to_string(index) + " traced";
+    EXPECT_EQ(traced.printed, plain.printed) << where;
+    EXPECT_EQ(traced.status, plain.status) << where;
+    for (const std::string& wanted : row.traced) {
+      std::string text = expand(wanted);
+      bool secret = text[0] == '!';
+      EXPECT_EQ(traced.errors.find(secret ? text.substr(1) : text) != std::string::npos, !secret)
+          << where << ": " << text << "\n" << traced.errors;
     }
-    reset(row.setup);
-    std::vector<std::string> words = {"zerinctl"};
-    for (const std::string& word : row.line) words.push_back(expand(word));
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(&word[0]);
-    argv.push_back(nullptr);
-    size_t requestsBefore = peer_.requests().size();
-    std::string pathBefore = environmentValue("PATH");
-
-    std::string printed;
-    int status;
-    if (row.setup.asProcess) {
-      ProcessResult result =
-          runProcess(root_.native("tool/zerinctl" + std::string(kExecutableSuffix)),
-                     std::vector<std::string>(words.begin() + 1, words.end()), row.setup.input);
-      printed = result.output;
-      status = result.status == reportedStatus(row.status) ? row.status : result.status;
-    } else {
-      testing::internal::CaptureStdout();
-      status = dispatch(tool_, static_cast<int>(words.size()), argv.data());
-      reportWrongUsage(static_cast<int>(words.size()), argv.data(), status);
-      printed = testing::internal::GetCapturedStdout();
+    for (const std::string& line : lines(traced.errors)) {
+      if (!line.empty()) {
+        EXPECT_EQ(line.rfind("zerinctl: ", 0), 0u) << where << ": " << line;
+      }
     }
-
-    EXPECT_EQ(environmentValue("PATH"), pathBefore) << "row " << index << ": PATH not restored";
-    check(row, index, printed, status, requestsBefore);
-    // An engine that a row launched is waited for and ended, so that none
-    // is left running unseen; one that a later row stops is left alone.
-    if (printed.find("Starting Zerin service...") != std::string::npos &&
-        printed.find("[error]") == std::string::npos && !row.setup.engineStaysUp) {
-      recordedLines("vexa");
-      stopEngine();
-    }
-    for (const char* name : kRowVariables)
-      setEnvironment(name, wasSet[name] ? saved[name] : std::string());
   }
 }
 
-void Installation::check(const CommandRow& row, size_t index, const std::string& printed,
-                         int status, size_t requestsBefore) {
+Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index, bool traced) {
+  std::map<std::string, std::string> saved;
+  std::map<std::string, bool> wasSet;
+  for (const char* name : kRowVariables) {
+    std::string value;
+    wasSet[name] = getEnvironment(name, &value);
+    saved[name] = value;
+  }
+  reset(row.setup);
+  setEnvironment("ZERINCTL_TRACE", traced ? "1" : "");
+  std::vector<std::string> words = {"zerinctl"};
+  for (const std::string& word : row.line) words.push_back(expand(word));
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(&word[0]);
+  argv.push_back(nullptr);
+  Outcome outcome;
+  outcome.requestsBefore = peer_.requests().size();
+  outcome.instancesBefore = instanceNames(root_.read("data folder/vexa_config.xml"));
+  std::string pathBefore = environmentValue("PATH");
+
+  if (row.setup.asProcess) {
+    ProcessResult result =
+        runProcess(root_.native("tool/zerinctl" + std::string(kExecutableSuffix)),
+                   std::vector<std::string>(words.begin() + 1, words.end()), row.setup.input);
+    outcome.printed = result.output;
+    outcome.status = result.status == reportedStatus(row.status) ? row.status : result.status;
+  } else {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    outcome.status = dispatch(tool_, static_cast<int>(words.size()), argv.data());
+    reportWrongUsage(static_cast<int>(words.size()), argv.data(), outcome.status);
+    outcome.errors = testing::internal::GetCapturedStderr();
+    outcome.printed = testing::internal::GetCapturedStdout();
+    if (!traced) {
+      EXPECT_EQ(outcome.errors, "") << "row " << index << ": standard error";
+    }
+  }
+
+  EXPECT_EQ(environmentValue("PATH"), pathBefore) << "row " << index << ": PATH not restored";
+  // An engine that a row launched is waited for and ended, so that none is
+  // left running unseen; one that a later row stops is left alone.
+  if (outcome.printed.find("Starting Zerin service...") != std::string::npos &&
+      outcome.printed.find("[error]") == std::string::npos) {
+    outcome.engineRecord = recordedLines("vexa");
+    if (!row.setup.engineStaysUp) stopEngine();
+  }
+  outcome.scriptCalls = lines(root_.read("tool/calls.log"));
+  setEnvironment("ZERINCTL_TRACE", "");
+  for (const char* name : kRowVariables)
+    setEnvironment(name, wasSet[name] ? saved[name] : std::string());
+  return outcome;
+}
+
+void Installation::check(const CommandRow& row, size_t index, const Outcome& outcome) {
   std::string where = "row " + std::to_string(index) + ":";
   for (const std::string& word : row.line) where += " " + word;
-  EXPECT_EQ(printed, expand(row.printed)) << where;
-  EXPECT_EQ(status, row.status) << where;
+  EXPECT_EQ(outcome.printed, expand(row.printed)) << where;
+  EXPECT_EQ(outcome.status, row.status) << where;
 
   std::vector<std::string> requests;
   std::vector<std::string> all = peer_.requests();
   static const std::regex kRequest("<NAME>([^<]*)</NAME>");
-  for (size_t i = requestsBefore; i < all.size(); ++i) {
+  for (size_t i = outcome.requestsBefore; i < all.size(); ++i) {
     std::smatch name;
     std::string host = all[i].substr(all[i].find("Host: ") + 6);
     host = host.substr(0, host.find('\r'));
@@ -216,20 +245,20 @@ void Installation::check(const CommandRow& row, size_t index, const std::string&
   EXPECT_EQ(requests, row.requests) << where;
 
   std::vector<std::string> scripts;
-  for (const std::string& call : lines(root_.read("tool/calls.log")))
+  for (const std::string& call : outcome.scriptCalls)
     if (!call.empty()) scripts.push_back(call);
   std::vector<std::string> expectedScripts;
   for (const std::string& call : row.scripts) expectedScripts.push_back(expand(call));
   EXPECT_EQ(scripts, expectedScripts) << where;
 
   std::string names = instanceNames(root_.read("data folder/vexa_config.xml"));
-  std::string expectedNames = instanceNames(expand(kDescriptor));
-  if (row.instancesAfter != nullptr) expectedNames = row.instancesAfter;
-  EXPECT_EQ(names, expectedNames) << where;
+  EXPECT_EQ(names, row.instancesAfter != nullptr ? row.instancesAfter : outcome.instancesBefore)
+      << where;
 
   for (const std::string& entry : row.recorded) {
     size_t colon = entry.find(": ");
-    std::vector<std::string> seen = recordedLines(entry.substr(0, colon));
+    std::string who = entry.substr(0, colon);
+    std::vector<std::string> seen = who == "vexa" ? outcome.engineRecord : recordedLines(who);
     std::string wanted = expand(entry.substr(colon + 2));
     bool found = false;
     for (const std::string& line : seen)

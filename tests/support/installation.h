@@ -49,6 +49,10 @@ struct CommandRow {
   // Lines that the last run of a script, or the engine, must have recorded:
   // "startvexa: VEXAUSER=u", "vexa: arg2=..." ("vexa: !VEXAUSER" for unset).
   std::vector<std::string> recorded = {};
+  // When not empty, the row runs once more with ZERINCTL_TRACE set: output
+  // and status must not change, and standard error must hold each of these
+  // texts ("!TEXT": must not hold it).
+  std::vector<std::string> traced = {};
 };
 
 class Installation : public testing::Test {
@@ -66,8 +70,14 @@ class Installation : public testing::Test {
 
  private:
   void reset(const RowSetup& setup);
-  void check(const CommandRow& row, size_t index, const std::string& printed, int status,
-             size_t requestsBefore);
+  struct Outcome {
+    std::string printed, errors, instancesBefore;
+    int status = 0;
+    size_t requestsBefore = 0;
+    std::vector<std::string> scriptCalls, engineRecord;
+  };
+  Outcome runOnce(const CommandRow& row, size_t index, bool traced);
+  void check(const CommandRow& row, size_t index, const Outcome& outcome);
   std::vector<std::string> recordedLines(const std::string& who) const;
   void stopEngine();
 
