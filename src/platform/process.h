@@ -47,8 +47,10 @@ bool runThroughInterpreter(const std::string& command, bool showWindow, int* exi
 
 // For tests and measurement: runs `program` with `arguments` (each passed
 // as one argument), feeds it `input` on standard input, then closes it, and
-// collects its standard output; standard error stays the caller's. Returns
-// the exit code as the platform reports it, -1000 when the program could not
-// be started, and on POSIX -1000 minus the signal that ended it.
+// collects its standard output until it has ended (processes that it
+// started may hold the pipe longer and are not waited for); standard error
+// stays the caller's. Returns the exit code as the platform reports it,
+// -1000 when the program could not be started, and on POSIX -1000 minus the
+// signal that ended it.
 int runCollectingOutput(const std::string& program, const std::vector<std::string>& arguments,
                         const std::string& input, std::string* output);

@@ -5,6 +5,7 @@
 #include "platform/process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -230,17 +231,28 @@ int runCollectingOutput(const std::string& program, const std::vector<std::strin
     }
     close(fd);
   });
+  // Read until the program has ended and its output is drained, not until
+  // end of file: a process that it started may keep the pipe open for hours.
   char buffer[4096];
+  int wait = 0;
+  bool ended = false;
   while (failed == 0) {
-    ssize_t count = read(out[0], buffer, sizeof buffer);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) break;
-    output->append(buffer, static_cast<size_t>(count));
+    pollfd readable{out[0], POLLIN, 0};
+    int ready = poll(&readable, 1, ended ? 0 : 50);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready > 0) {
+      ssize_t count = read(out[0], buffer, sizeof buffer);
+      if (count < 0 && errno == EINTR) continue;
+      if (count <= 0) break;
+      output->append(buffer, static_cast<size_t>(count));
+      continue;
+    }
+    if (ready < 0 || ended) break;
+    ended = waitpid(child, &wait, WNOHANG) == child;
   }
   close(out[0]);
   feeder.join();
   if (failed != 0) return kNotStarted;
-  int wait = 0;
-  if (waitFor(child, &wait) < 0) return kNotStarted;
+  if (!ended && waitFor(child, &wait) < 0) return kNotStarted;
   return WIFEXITED(wait) ? WEXITSTATUS(wait) : kNotStarted - WTERMSIG(wait);
 }

@@ -162,10 +162,23 @@ int runCollectingOutput(const std::string& program, const std::vector<std::strin
     }
     inWrite.reset();
   });
+  // Read until the program has ended and its output is drained, not until
+  // the pipe breaks: a process that it started may hold the pipe for hours.
+  // (Wine hands a child its parent's standard handles even when nothing is
+  // inherited, so an engine that the tool starts holds the tool's output.)
   char buffer[4096];
-  DWORD count = 0;
-  while (ReadFile(outRead.get(), buffer, sizeof buffer, &count, nullptr) && count > 0)
-    output->append(buffer, count);
+  for (bool ended = false;;) {
+    DWORD available = 0, count = 0;
+    if (!PeekNamedPipe(outRead.get(), nullptr, 0, nullptr, &available, nullptr)) break;
+    if (available > 0) {
+      DWORD wanted = std::min<DWORD>(available, sizeof buffer);
+      if (!ReadFile(outRead.get(), buffer, wanted, &count, nullptr) || count == 0) break;
+      output->append(buffer, count);
+      continue;
+    }
+    if (ended) break;
+    ended = WaitForSingleObject(child.get(), 50) == WAIT_OBJECT_0;
+  }
   feeder.join();
   WaitForSingleObject(child.get(), INFINITE);
   DWORD code = 0;

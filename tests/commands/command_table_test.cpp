@@ -287,10 +287,10 @@ TEST_F(CommandTable, TheTraceExplainsEachOutcome) {
         "answer accepted"}},
       {{"-start", "sales", "u", "pw#9"}, kDatabase + "Stating Quarra server failed(ECode: 0)", -1,
        {}, {"startvexa [{repos}]"}, failing, nullptr, {},
-       {"startvexa", "exit code 0"}},
+       {"run through ", "exit code 0"}},
       {{"-delete", "sales", "admin", "s3cret"}, asked("sales") + "\n" + kSalesFiles, 0, {},
        {"removevexa [{repos}] [sales]"}, yes, kWithoutSales, {},
-       {"descriptor replaced", "removevexa", "exit code 1", "!s3cret"}},
+       {"descriptor replaced", "run through ", "exit code 1", "!s3cret"}},
   });
 }
 

@@ -142,23 +142,6 @@ class ScriptRun : public ::testing::Test {
   std::string script_;
 };
 
-TEST_F(ScriptRun, ExitCodeComesBackWholeAndDatabaseScriptsReadIt) {
-  const struct { int code, status; const char* printed; } rows[] = {
-      {104, -1, "Not Set Quarra home directory\n"},
-      {0, -1, "Stating Quarra server failed(ECode: 0)"},
-      {1, 0, ""},
-      {-5, 0, ""},  // /bin/sh has no negative exit status
-  };
-  for (const auto& row : rows) {
-    if (row.code < 0 && !kCmd) continue;
-    int code = runScript(script_, std::to_string(row.code), false);
-    EXPECT_EQ(code, row.code);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(databaseScriptStatus(code), row.status) << row.code;
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), row.printed);
-  }
-}
-
 TEST_F(ScriptRun, ToolSearchPathLastsForOneChild) {
   KeptVariable path("PATH");
   const struct { SearchPathVariant variant; const char *before, *during; } rows[] = {
@@ -177,23 +160,6 @@ TEST_F(ScriptRun, ToolSearchPathLastsForOneChild) {
     EXPECT_NE(record().find("\nPATH=" + spelled(row.during, anchor) + "\n"), std::string::npos)
         << record();
   }
-}
-
-TEST_F(ScriptRun, RemotePasswordReachesTheScriptUnchanged) {
-  KeptVariable node("QUARRANODENAME"), user("VEXAUSER"), password("VEXAPASSWD");
-  std::string trap = temp_.native("ran");
-  // cmd.exe records the argument text, which keeps a caret as the password
-  // has it; /bin/sh records each word.
-  std::string secret = kCmd ? "p^w^^d" : "a b$HOME;touch " + trap + "|'\"^\\`touch " + trap +
-                                             "`$(touch " + trap + ")\n*&<>";
-  std::string recorded = kCmd ? "0 admin " + secret + "\n" : "0\nadmin\n" + secret + "\n";
-  setEnvironment("QUARRANODENAME", "node");
-  setEngineCredentials("admin", secret);
-  std::string arguments = "0";
-  ASSERT_TRUE(appendRemoteDatabaseCredentials(arguments));
-  runScript(script_, arguments, false);
-  EXPECT_EQ(record().substr(0, recorded.size()), recorded);
-  EXPECT_FALSE(fs::exists(trap));
 }
 
 TEST(EscapeCarets, EachCaretBecomesFourAndIsNotEscapedAgain) {
