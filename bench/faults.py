@@ -7,9 +7,12 @@ BUILDDIR must be a configured native build of DIR. Each fault of faults.txt
 (see its header) is looked up in DIR/src, applied, the build is brought up to
 date and every test is run; a failing or timed-out test catches it. A fault
 whose build fails is counted apart ("does not compile"), one whose original
-text is not found exactly once is "n/a". The file is put back byte for byte
+text is not found exactly once is "n/a". A test still running after --timeout
+seconds is killed and counts as failing (ctest's own --timeout does not
+override the tests' TIMEOUT property). The file is put back byte for byte
 after every fault, on errors and Ctrl-C too; the build folder is left built
 from the unchanged sources. The suite must pass before any fault is applied.
+Faults are written into DIR: point it at a copy of a tree that others edit.
 """
 import argparse, os, re, signal, subprocess, sys, time
 from pathlib import Path

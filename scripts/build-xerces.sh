@@ -2,14 +2,19 @@
 # Builds Xerces-C++ from Debian's source package as a static library for one
 # target and installs it into a cache folder that later runs reuse.
 #
-#   build-xerces.sh native|mingw   -> prints the install prefix on stdout
+#   build-xerces.sh native|mingw|fuzz   -> prints the install prefix on stdout
+#
+# fuzz is the native build made with clang and instrumented like the fuzz
+# targets (address and undefined-behaviour sanitizers, fuzzer coverage), so
+# that a bad read inside the parser is reported and its branches guide the
+# fuzzer.
 #
 # The build is trimmed to what the tool needs: no network accessor (a
 # descriptor must never make the tool fetch anything), in-memory messages
 # (no message catalogue to ship) and the platform's own transcoder (no ICU).
 set -euo pipefail
 
-target=${1:?usage: build-xerces.sh native|mingw}
+target=${1:?usage: build-xerces.sh native|mingw|fuzz}
 here=$(cd "$(dirname "$0")/.." && pwd)
 cache=${ZERINCTL_CACHE:-/var/cache/zerinctl}
 # The source package the distribution has now: a new revision builds anew.
@@ -19,6 +24,7 @@ if [ -z "$version" ]; then
   exit 1
 fi
 
+compiler=""
 case "$target" in
   native)
     opts=(-Dtranscoder=gnuiconv)
@@ -27,6 +33,12 @@ case "$target" in
     opts=(-Dtranscoder=windows
           -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake")
     ;;
+  fuzz)
+    flags="-g -fno-omit-frame-pointer -fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all"
+    opts=(-Dtranscoder=gnuiconv -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+          -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags")
+    compiler=$(clang++ --version | head -n 1)
+    ;;
   *) echo "build-xerces.sh: unknown target '$target'" >&2; exit 2 ;;
 esac
 opts+=(-DBUILD_SHARED_LIBS=OFF -Dnetwork=OFF -Dmessage-loader=inmemory
@@ -34,7 +46,10 @@ opts+=(-DBUILD_SHARED_LIBS=OFF -Dnetwork=OFF -Dmessage-loader=inmemory
 
 # The key covers everything that changes the result, so editing an option or
 # the toolchain file gives a fresh build instead of a stale cache hit.
-key=$( { echo "$version ${opts[*]//$here/}"; cat "$here/cmake/mingw-w64-x86_64.cmake"; } \
+# A compiler named by the target counts with its version (its runtime and
+# instrumentation change with it).
+key=$( { echo "$version ${opts[*]//$here/}"; cat "$here/cmake/mingw-w64-x86_64.cmake"
+         if [ -n "$compiler" ]; then echo "$compiler"; fi; } \
        | sha256sum | cut -c1-12)
 prefix="$cache/xerces-$version-$target-$key"
 mkdir -p "$cache"

@@ -3,11 +3,13 @@
 #   native     POSIX build, Release
 #   sanitize   POSIX build with AddressSanitizer and UndefinedBehaviorSanitizer
 #   mingw      Windows build, cross-compiled with MinGW-w64
+#   fuzz       the libFuzzer targets under fuzz/, built with clang and the
+#              sanitizers, with a Xerces-C++ instrumented the same way
 # Further arguments name the targets to build (default: all).
 # Xerces-C++ comes from scripts/build-xerces.sh (cached after the first run).
 set -euo pipefail
 
-flavour=${1:?usage: build.sh native|sanitize|mingw [target...]}
+flavour=${1:?usage: build.sh native|sanitize|mingw|fuzz [target...]}
 shift
 targets=()
 [ "$#" -gt 0 ] && targets=(--target "$@")
@@ -27,6 +29,10 @@ case "$flavour" in
     prefix=$("$here/scripts/build-xerces.sh" mingw)
     opts=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake"
           -DXercesC_DIR="$prefix/cmake") ;;
+  fuzz)
+    prefix=$("$here/scripts/build-xerces.sh" fuzz)
+    opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+          -DZERINCTL_FUZZ=ON -DZERINCTL_TESTS=OFF -DCMAKE_PREFIX_PATH="$prefix") ;;
   *) echo "build.sh: unknown flavour '$flavour'" >&2; exit 2 ;;
 esac
 

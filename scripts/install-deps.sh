@@ -21,9 +21,10 @@ elif [ ! -f "$deb822" ] && [ -f /etc/apt/sources.list ] && [ ! -f /etc/apt/sourc
     > /etc/apt/sources.list.d/zerinctl-src.list
 fi
 
+# clang and its runtimes (libFuzzer, the sanitizers) build the fuzz targets.
 packages=(build-essential cmake ninja-build ca-certificates googletest
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
-          shellcheck clang-format)
+          shellcheck clang-format clang libclang-rt-dev)
 if [ "${1:-}" = --bench ]; then
   packages+=(valgrind xmlstarlet curl hyperfine time python3 strace)
 fi

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, lints the scripts and C++ sources, builds the
 # POSIX, sanitizer and Windows builds and runs every test in all three (the
-# Windows one under Wine).
+# Windows one under Wine), then runs each fuzz target for a short while.
+# Arguments pick some of the flavours: native, sanitize, mingw, fuzz.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-flavours=("${@:-native sanitize mingw}")
+flavours=("${@:-native sanitize mingw fuzz}")
 read -r -a flavours <<<"${flavours[*]}"
 
 # Root installs what is missing; anyone else must have it already.
@@ -20,6 +21,13 @@ lint=0
 
 status=0
 for flavour in "${flavours[@]}"; do
+  if [ "$flavour" = fuzz ]; then
+    echo "=== fuzz"
+    start=$(date +%s)
+    "$here/scripts/fuzz.sh" || status=1
+    echo "=== fuzz: $(( $(date +%s) - start )) s"
+    continue
+  fi
   echo "=== $flavour: build"
   start=$(date +%s)
   "$here/scripts/build.sh" "$flavour"

@@ -141,6 +141,14 @@ int HttpWrapper::httpPost(const std::string& host, int port, const std::string& 
 }
 
 bool HttpWrapper::isResponseFinished(const std::string& text, int& expected) {
+  return httpAnswerFinished(text, expected);
+}
+
+int HttpWrapper::handleHttpOutput(const std::string& text, std::string& output) {
+  return httpAnswerBody(text, output);
+}
+
+bool httpAnswerFinished(const std::string& text, int& expected) {
   if (expected > 0) return text.size() >= static_cast<size_t>(expected);
   size_t header = text.find(kLengthHeader);
   if (header == std::string::npos) return true;
@@ -156,7 +164,7 @@ bool HttpWrapper::isResponseFinished(const std::string& text, int& expected) {
   return static_cast<long long>(text.size()) >= total;
 }
 
-int HttpWrapper::handleHttpOutput(const std::string& text, std::string& output) {
+int httpAnswerBody(const std::string& text, std::string& output) {
   size_t header = text.rfind("HTTP/1.1 200 OK", 0) == 0 ? text.find(kLengthHeader) : std::string::npos;
   size_t lineEnd = header == std::string::npos ? header : text.find('\n', header);
   if (lineEnd == std::string::npos) {

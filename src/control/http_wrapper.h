@@ -42,3 +42,14 @@ class ZERINCTL_EXPORT HttpWrapper {
   bool connected;
   std::string hostName;
 };
+
+// The judging of an answer, apart from any connection; the class's members
+// of the same purpose do nothing else.
+//
+// Whether `text`, the answer received so far, is complete. `expected` starts
+// at 0 and carries the total length, once known, from one call to the next.
+bool httpAnswerFinished(const std::string& text, int& expected);
+// 0 with `output` holding the answer from the end of its "Content-length:"
+// line on, when it is a "HTTP/1.1 200 OK" one that has that line; else 1
+// with `output` holding the whole answer.
+int httpAnswerBody(const std::string& text, std::string& output);

@@ -37,8 +37,10 @@ void reportImportFailure(const std::string& name) {
 std::string saltScript(const char* name) { return name + std::string(kScriptInterpreter.scriptSuffix); }
 
 bool staysArguments(const std::vector<std::string>& texts) {
+  // A zero byte (from a file) would silently cut the command line short and
+  // leave the script without its later arguments.
   for (const std::string& text : texts)
-    if (holdsCommandSyntax(text)) return false;
+    if (holdsCommandSyntax(text) || text.find('\0') != std::string::npos) return false;
   return true;
 }
 

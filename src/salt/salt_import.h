@@ -25,8 +25,8 @@ struct SaltEntry {
 bool runSaltScript(const std::string& toolFolder, const std::string& scriptName,
                    const std::vector<std::string>& arguments);
 
-// True when none of `texts` holds command syntax, so that they may reach a
-// salt script as its arguments.
+// True when none of `texts` holds command syntax or a zero byte, so that
+// they may reach a salt script as its arguments.
 bool staysArguments(const std::vector<std::string>& texts);
 
 // The salt scripts' file names in the vexa folder.

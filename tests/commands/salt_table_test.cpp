@@ -146,11 +146,13 @@ TEST_F(SaltTable, NamesFilesAndArgumentsThatHoldCommandSyntaxNeverReachTheInterp
     printedImport += importFailed(name);
     printedExport += exportFailed(name);
   }
-  index.files["{tool}{/}in{/}index.txt"] += "c=c.txt&echo y>" + ran + "\nd=d.txt\n";
+  // A zero byte would cut the command line short; printed, it ends the name.
+  index.files["{tool}{/}in{/}index.txt"] +=
+      std::string("n\0ul=x.txt\n", 11) + "c=c.txt&echo y>" + ran + "\nd=d.txt\n";
   exports.files["{tool}{/}listsalt.writes"] += "d\n";
   run({
       {{"-importsalt", "-all", "X", "{tool}{/}in{/}index.txt"},
-       printedImport + importFailed("c") + kImported + kUsage, -2,
+       printedImport + importFailed("n") + importFailed("c") + kImported + kUsage, -2,
        {}, {imported("d", "{tool}{/}in{/}d.txt", "X")}, index},
       {{"-exportsalt", "-all", "X", kOut}, printedExport + kExported + kUsage, -2,
        {}, {listed(kOut), exported("a", kOut + "{/}a.txt"), exported("d", kOut + "{/}d.txt")}, exports},
