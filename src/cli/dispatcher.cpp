@@ -36,7 +36,7 @@ struct CommandForm {
   int minCount;  // argument counts, argument 0 included
   int maxCount;
   Condition condition;
-  Operation run;  // nullptr: the form is known but has no operation yet
+  Operation run;
 };
 
 int invalidDeleteParameters(const std::string&, Arguments) {
@@ -169,7 +169,7 @@ int dispatch(const std::string& toolFolder, int argc, char* const* argv) {
     if (std::strcmp(argv[1], form.word) != 0 || argc < form.minCount || argc > form.maxCount ||
         !conditionHolds(form.condition, argv))
       continue;
-    return form.run != nullptr ? form.run(toolFolder, argv) : kWrongUsage;
+    return form.run(toolFolder, argv);
   }
   return kWrongUsage;
 }

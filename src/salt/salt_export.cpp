@@ -15,7 +15,8 @@ const char kIndexFile[] = "vexaexportSaltIndex.txt";
 
 // The three paths every export and listing begins with, made once per run.
 std::vector<std::string> storeArguments(const std::string& toolFolder) {
-  return {shortPath(quotedJoin(toolFolder, "vexa")), shortPath(quotedJoin(toolFolder, soPinTemplate)),
+  return {shortPath(quotedJoin(toolFolder, "vexa")),
+          shortPath(quotedJoin(toolFolder, soPinTemplate)),
           shortPath(quotedJoin(toolFolder, vexaIniTemplate))};
 }
 

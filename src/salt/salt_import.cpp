@@ -14,7 +14,8 @@ namespace {
 
 // The four arguments every import begins with, made once per run.
 std::vector<std::string> importArguments(const std::string& toolFolder) {
-  return {shortPath(quotedJoin(toolFolder, "vexa")), shortPath(quotedJoin(toolFolder, soPinTemplate)),
+  return {shortPath(quotedJoin(toolFolder, "vexa")),
+          shortPath(quotedJoin(toolFolder, soPinTemplate)),
           shortPath(quotedJoin(toolFolder, vexaIniTemplate)),
           shortPath(quotedJoin(toolFolder, validSoPinTemplate))};
 }
@@ -34,7 +35,9 @@ void reportImportFailure(const std::string& name) {
 
 }  // namespace
 
-std::string saltScript(const char* name) { return name + std::string(kScriptInterpreter.scriptSuffix); }
+std::string saltScript(const char* name) {
+  return name + std::string(kScriptInterpreter.scriptSuffix);
+}
 
 bool staysArguments(const std::vector<std::string>& texts) {
   // A zero byte (from a file) would silently cut the command line short and
@@ -51,8 +54,8 @@ bool runSaltScript(const std::string& toolFolder, const std::string& scriptName,
   std::string parameters;
   for (const std::string& argument : arguments) parameters += " " + argument;
 
-  std::string savedPath = setToolSearchPath(searchPathForm(stripQuotes(vexaFolder)),
-                                            SearchPathVariant::kSaltScript);
+  std::string savedPath =
+      setToolSearchPath(searchPathForm(stripQuotes(vexaFolder)), SearchPathVariant::kSaltScript);
   int exitCode = runScript(script, parameters, false);
   setEnvValue("PATH", savedPath);
   return exitCode == 0;

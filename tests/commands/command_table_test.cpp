@@ -83,6 +83,9 @@ TEST_F(CommandTable, ExplicitStopAndCheckNeedAConnectionFile) {
       {{"-check", kM, "u", "p", "x", "localhost", "{up}", good},
        "Zerin service is running on host localhost, port {up}\n", 0, {"PING localhost"}, {},
        files},
+      {{"-check", kM, "u", "p", "x", "9", "localhost", "{up}", good},
+       "Zerin service is running on host localhost, port {up}\n", 0, {"PING localhost"}, {},
+       files},
       {{"-check", kM, "u", "p", "x", "127.0.0.1", "{up}", bare}, unread(bare), -1, {}, {}, files},
   });
 }

@@ -21,7 +21,8 @@ std::string exportFailed(const std::string& name) { return "Export salt " + name
 
 const std::string kVexa = "{short:{tool}{/}vexa}";
 const std::string kStore =
-    "[" + kVexa + "] [{short:{tool}{/}templates{/}SOPIN.txt}] [{short:{tool}{/}templates{/}vexa.ini}]";
+    "[" + kVexa + "] [{short:{tool}{/}templates{/}SOPIN.txt}]" +
+    " [{short:{tool}{/}templates{/}vexa.ini}]";
 // Each call as the recorder logs it: one bracket per argument the script got.
 std::string imported(const std::string& name, const std::string& file, const std::string& arg) {
   return "importsalt " + kStore + " [{short:{tool}{/}templates{/}Valid-SOPIN.txt}] [" + name +
@@ -53,19 +54,20 @@ using SaltTable = Installation;
 TEST_F(SaltTable, OneSaltGoesThroughItsScriptWithTheSaltSearchPath) {
   const std::string file = "{tool}{/}customer.txt";
   run({
-      {{"-importsalt", "X", "customer", file}, kImported, 0, {}, {imported("customer", file, "X")}, {},
-       nullptr, {"importsalt: PATH=" + kSaltPath}},
+      {{"-importsalt", "X", "customer", file}, kImported, 0, {}, {imported("customer", file, "X")},
+       {}, nullptr, {"importsalt: PATH=" + kSaltPath}},
       {{"-importsalt", "-ALL", "a", "b"}, kImported, 0, {}, {imported("a", "b", "-ALL")}},
       {{"-importsalt", "X", "customer", file}, importFailed("customer") + kUsage, -2,
        {}, {imported("customer", file, "X")}, {"", {}, {{"importsalt", 5}}}},
-      {{"-exportsalt", "X", "alpha", file}, kExported, 0, {}, {exported("alpha", file)}, {}, nullptr,
-       {"exportsalt: PATH=" + kSaltPath}},
+      {{"-exportsalt", "X", "alpha", file}, kExported, 0, {}, {exported("alpha", file)}, {},
+       nullptr, {"exportsalt: PATH=" + kSaltPath}},
       {{"-exportsalt", "X", "alpha", file}, exportFailed("alpha") + kUsage, -2,
        {}, {exported("alpha", file)}, {"", {}, {{"exportsalt", 1}}}},
   });
 }
 
-// Index lines as the tool reads them back, line ends included.
+// The index as written, less the carriage returns that text mode puts
+// before each line end on Windows.
 std::string indexIn(const std::string& folder) {
   std::string text = readFile(folder + "/vexaexportSaltIndex.txt");
   text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
@@ -75,7 +77,8 @@ std::string indexIn(const std::string& folder) {
 TEST_F(SaltTable, ExportOfAllSaltsIsReadBackByTheImportOfAll) {
   run({
       {{"-exportsalt", "-all", "X", kOut}, kExported, 0,
-       {}, {listed(kOut), exported("alpha", kOut + "{/}alpha.txt"), exported("beta", kOut + "{/}beta.txt")},
+       {}, {listed(kOut), exported("alpha", kOut + "{/}alpha.txt"),
+            exported("beta", kOut + "{/}beta.txt")},
        listing("alpha\nbeta\n"), nullptr, {"listsalt: PATH=" + kSaltPath}},
   });
   const std::string out = expand(kOut);
@@ -83,7 +86,8 @@ TEST_F(SaltTable, ExportOfAllSaltsIsReadBackByTheImportOfAll) {
   EXPECT_FALSE(fs::exists(out + "/saltListFile.txt"));
   run({
       {{"-importsalt", "-all", "Y", kOut + "{/}vexaexportSaltIndex.txt"}, kImported, 0,
-       {}, {imported("alpha", kOut + "{/}alpha.txt", "Y"), imported("beta", kOut + "{/}beta.txt", "Y")}},
+       {}, {imported("alpha", kOut + "{/}alpha.txt", "Y"),
+            imported("beta", kOut + "{/}beta.txt", "Y")}},
   });
   EXPECT_EQ(readFile(out + "/alpha.txt"), "salt\n");
   EXPECT_EQ(readFile(out + "/beta.txt"), "salt\n");
@@ -120,8 +124,8 @@ TEST_F(SaltTable, AFailedSaltStopsNothingAndStaysOutOfTheIndex) {
       {{"-importsalt", "-all", "X", "index.txt"}, kImported, 0, {}, {}, index},
       {{"-importsalt", "-all", "X", "{tool}{/}none{/}index.txt"}, kImported, 0},
       {{"-exportsalt", "-all", "X", kOut}, exportFailed("beta") + kExported + kUsage, -2,
-       {}, {listed(kOut), exported("alpha", kOut + "{/}alpha.txt"), exported("beta", kOut + "{/}beta.txt"),
-        exported("gamma", kOut + "{/}gamma.txt")},
+       {}, {listed(kOut), exported("alpha", kOut + "{/}alpha.txt"),
+            exported("beta", kOut + "{/}beta.txt"), exported("gamma", kOut + "{/}gamma.txt")},
        exports},
   });
   EXPECT_EQ(indexIn(expand(kOut)), "alpha=alpha.txt\ngamma=gamma.txt\n");
@@ -155,7 +159,8 @@ TEST_F(SaltTable, NamesFilesAndArgumentsThatHoldCommandSyntaxNeverReachTheInterp
        printedImport + importFailed("n") + importFailed("c") + kImported + kUsage, -2,
        {}, {imported("d", "{tool}{/}in{/}d.txt", "X")}, index},
       {{"-exportsalt", "-all", "X", kOut}, printedExport + kExported + kUsage, -2,
-       {}, {listed(kOut), exported("a", kOut + "{/}a.txt"), exported("d", kOut + "{/}d.txt")}, exports},
+       {}, {listed(kOut), exported("a", kOut + "{/}a.txt"), exported("d", kOut + "{/}d.txt")},
+       exports},
       {{"-importsalt", "x&echo y>" + ran, "a", "a.txt"}, importFailed("a") + kUsage, -2},
       {{"-exportsalt", "X", "a\necho y>" + ran, "a.txt"}, exportFailed("a\necho y>" + ran) + kUsage,
        -2},
