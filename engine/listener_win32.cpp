@@ -72,7 +72,8 @@ long receiveSome(Handle client, char* buffer, std::size_t size, int milliseconds
 bool sendAll(Handle client, const std::string& data) {
   std::size_t offset = 0;
   while (offset < data.size()) {
-    int sent = send(native(client), data.data() + offset, static_cast<int>(data.size() - offset), 0);
+    int sent = send(native(client), data.data() + offset, static_cast<int>(data.size() - offset),
+                    0);
     if (sent <= 0) return false;
     offset += static_cast<std::size_t>(sent);
   }

@@ -53,7 +53,8 @@ int main(int argc, char** argv) {
   peer::startup();
   peer::Handle listener = 0;
   if (!peer::listenOn(host, port, &listener, &port)) {
-    std::fprintf(stderr, "vexa: cannot listen on %s port %u\n", host.c_str(), static_cast<unsigned>(port));
+    std::fprintf(stderr, "vexa: cannot listen on %s port %u\n", host.c_str(),
+                 static_cast<unsigned>(port));
     return 1;
   }
   for (bool running = true; running;) {

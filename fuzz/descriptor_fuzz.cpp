@@ -26,9 +26,11 @@ struct Installation {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const Installation installation;
-  installation.data.write("vexa_config.xml", std::string(reinterpret_cast<const char*>(data), size));
+  installation.data.write("vexa_config.xml",
+                          std::string(reinterpret_cast<const char*>(data), size));
   RepositoryInstance looked, removed;
   bool found = findRepositoryInstance(installation.tool.native(), "a", looked, true);
-  if (findRepositoryInstance(installation.tool.native(), "a", removed, false) != found) std::abort();
+  if (findRepositoryInstance(installation.tool.native(), "a", removed, false) != found)
+    std::abort();
   return 0;
 }

@@ -5,13 +5,13 @@
 #include "commands/status.h"
 #include "commands/stop_check.h"
 #include "config/folders.h"
-#include "util/numbers.h"
-#include "util/output.h"
-#include "util/trace.h"
 #include "platform/system.h"
 #include "process/script_runner.h"
 #include "salt/salt_export.h"
 #include "salt/salt_import.h"
+#include "util/numbers.h"
+#include "util/output.h"
+#include "util/trace.h"
 
 #include <xercesc/util/PlatformUtils.hpp>
 

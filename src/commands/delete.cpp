@@ -37,8 +37,8 @@ int deleteRepository(const std::string& toolFolder, const std::string& name) {
              "files)\n");
   }
 
-  std::string script = shortPath(
-      getTemplatesPath(toolFolder, (std::string("removevexa") + kScriptInterpreter.scriptSuffix).c_str()));
+  std::string script = shortPath(getTemplatesPath(
+      toolFolder, (std::string("removevexa") + kScriptInterpreter.scriptSuffix).c_str()));
   std::string arguments = " \"" + getRepositoriesPath(toolFolder, "") + "\" " + name;
   if (!appendRemoteDatabaseCredentials(arguments)) return kFailure;
   return databaseScriptStatus(runScript(script, arguments, false));

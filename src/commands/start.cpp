@@ -11,8 +11,8 @@
 #include "process/script_runner.h"
 #include "util/output.h"
 
-int startRepository(const std::string& toolFolder, const std::string& name,
-                    const std::string& user, const std::string& password, bool debug) {
+int startRepository(const std::string& toolFolder, const std::string& name, const std::string& user,
+                    const std::string& password, bool debug) {
   RepositoryInstance instance;
   if (!lookUpRepository(toolFolder, name, instance)) return kFailure;
   if (!checkLocalServices(instance)) return kFailure;
@@ -46,7 +46,8 @@ int launchService(const std::string& toolFolder, const std::string& configFile,
   std::string parameters = " -c " + shortPath(configFile) + " -t http://" + host + ":" +
                            std::to_string(port) +
                            "/?concurrency=" + std::to_string(settings.concurrency) + " " + " -d ";
-  std::string executable = getVexaPath(toolFolder, (std::string("vexa") + kExecutableSuffix).c_str());
+  std::string executable = getVexaPath(toolFolder,
+                                       (std::string("vexa") + kExecutableSuffix).c_str());
   std::string workingFolder = getDataFolder(toolFolder) + kPathSeparator + "tmp";
 
   printOut("Starting Zerin service...\n");

@@ -10,8 +10,8 @@
 // launch has been made (a refused launch is reported by its "[error] " line
 // only), -1 when the repository is missing, nothing of it is local, its
 // database did not start, or its service runs elsewhere.
-int startRepository(const std::string& toolFolder, const std::string& name,
-                    const std::string& user, const std::string& password, bool debug);
+int startRepository(const std::string& toolFolder, const std::string& name, const std::string& user,
+                    const std::string& password, bool debug);
 
 // Explicit: the connection file is the engine's configuration and must have
 // its "CONNECTION" line; neither the descriptor nor the database is touched.

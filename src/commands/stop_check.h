@@ -6,13 +6,13 @@
 
 #include <string>
 
-int stopRepository(const std::string& toolFolder, const std::string& name,
-                   const std::string& user, const std::string& password);
+int stopRepository(const std::string& toolFolder, const std::string& name, const std::string& user,
+                   const std::string& password);
 int stopServiceDirect(const std::string& toolFolder, const std::string& user,
                       const std::string& password, const std::string& host, int port,
                       const std::string& connectionFile);
-int checkRepository(const std::string& toolFolder, const std::string& name,
-                    const std::string& user, const std::string& password);
+int checkRepository(const std::string& toolFolder, const std::string& name, const std::string& user,
+                    const std::string& password);
 int checkServiceDirect(const std::string& toolFolder, const std::string& user,
                        const std::string& password, const std::string& host, int port,
                        const std::string& connectionFile);

@@ -30,7 +30,6 @@ int readConnectionString(const std::string& filePath, std::string& connectionStr
     }
   }
   std::fclose(file);
-  if (result != 0)
-    printOut("Failed to read connection string from file(%s)", filePath.c_str());
+  if (result != 0) printOut("Failed to read connection string from file(%s)", filePath.c_str());
   return result;
 }

@@ -1,10 +1,10 @@
 #include "config/descriptor.h"
 
 #include "config/folders.h"
-#include "util/numbers.h"
-#include "util/trace.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "util/numbers.h"
+#include "util/trace.h"
 
 #include <xercesc/dom/DOM.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
@@ -145,9 +145,7 @@ class InstanceCollector : public DefaultHandler {
     if (applyInstance(lookup, names_, name_, instance_)) found_ = true;
   }
 
-  void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override {
-    --depth_;
-  }
+  void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override { --depth_; }
 
   bool found() const { return found_; }
 
@@ -207,15 +205,32 @@ void writeDescriptor(const std::string& descriptor, const DOMElement* root) {
   // Text that could not be converted is never written: an empty descriptor
   // would lose every other repository.
   bool written = utf8.length() != 0 &&
-                 replaceFileContents(descriptor, std::string(reinterpret_cast<const char*>(utf8.str()),
-                                                             utf8.length()));
+                 replaceFileContents(descriptor,
+                                     std::string(reinterpret_cast<const char*>(utf8.str()),
+                                                 utf8.length()));
   trace(written ? "descriptor replaced by the rewritten one"
                 : "descriptor could not be rewritten: the old one is kept");
 }
 
+// The scanner reads a document of any version 1.x as one of 1.0, as XML 1.0
+// allows, and so does the lookup; the tree alone refuses to record a version
+// other than 1.0 or 1.1 and ends the parse with an exception. The version is
+// never written back, so the tree is told 1.0 instead.
+class DescriptorParser : public XercesDOMParser {
+ public:
+  void XMLDecl(const XMLCh* const version, const XMLCh* const encoding,
+               const XMLCh* const standalone, const XMLCh* const actualEncoding) override {
+    bool known = version == nullptr || *version == 0 ||
+                 XMLString::equals(version, XMLUni::fgVersion1_0) ||
+                 XMLString::equals(version, XMLUni::fgVersion1_1);
+    XercesDOMParser::XMLDecl(known ? version : XMLUni::fgVersion1_0, encoding, standalone,
+                             actualEncoding);
+  }
+};
+
 bool removeInstance(const std::string& descriptor, const std::string& name,
                     RepositoryInstance& instance) {
-  XercesDOMParser parser;
+  DescriptorParser parser;
   parser.setValidationScheme(XercesDOMParser::Val_Never);
   parser.setDoNamespaces(false);
   parser.setDoSchema(false);

@@ -1,9 +1,9 @@
 #include "config/settings.h"
 
 #include "config/text.h"
+#include "platform/system.h"
 #include "util/numbers.h"
 #include "util/trace.h"
-#include "platform/system.h"
 
 #include <fstream>
 

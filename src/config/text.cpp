@@ -1,6 +1,5 @@
 #include "config/text.h"
 
-
 namespace {
 
 bool isCSpace(char c) {

@@ -154,7 +154,8 @@ bool httpAnswerFinished(const std::string& text, int& expected) {
   if (header == std::string::npos) return true;
   size_t lineEnd = text.find('\n', header + kLengthHeaderSize);
   if (lineEnd == std::string::npos) return true;
-  int value = parseInteger(text.substr(header + kLengthHeaderSize, lineEnd - header - kLengthHeaderSize));
+  int value = parseInteger(text.substr(header + kLengthHeaderSize,
+                                       lineEnd - header - kLengthHeaderSize));
   if (value == 0) return true;
   // The body is taken to start two characters after that line's newline.
   long long total = static_cast<long long>(lineEnd) + value + 2;
@@ -165,7 +166,8 @@ bool httpAnswerFinished(const std::string& text, int& expected) {
 }
 
 int httpAnswerBody(const std::string& text, std::string& output) {
-  size_t header = text.rfind("HTTP/1.1 200 OK", 0) == 0 ? text.find(kLengthHeader) : std::string::npos;
+  size_t header = text.rfind("HTTP/1.1 200 OK", 0) == 0 ? text.find(kLengthHeader)
+                                                        : std::string::npos;
   size_t lineEnd = header == std::string::npos ? header : text.find('\n', header);
   if (lineEnd == std::string::npos) {
     output = text;

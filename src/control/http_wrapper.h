@@ -31,8 +31,8 @@ class ZERINCTL_EXPORT HttpWrapper {
   // `response` holding the answer from the end of its "Content-length:" line
   // on; 1 on failure, with `response` holding the last answer received (left
   // as it was when nothing was sent). The connection stays open on success.
-  int httpPost(const std::string& host, int port, const std::string& path,
-               const std::string& body, std::string& response);
+  int httpPost(const std::string& host, int port, const std::string& path, const std::string& body,
+               std::string& response);
 
  private:
   bool isResponseFinished(const std::string& text, int& expected);

@@ -1,7 +1,7 @@
 #include "control/service_messages.h"
 
-#include "util/output.h"
 #include "control/http_wrapper.h"
+#include "util/output.h"
 
 namespace {
 

@@ -93,8 +93,8 @@ bool lockExclusively(const std::string& path, int waitMilliseconds, LockHandle* 
   if (file == INVALID_HANDLE_VALUE) return false;
   for (int waited = 0;; waited += kRetryMilliseconds) {
     OVERLAPPED whole{};
-    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
-                   MAXDWORD, &whole)) {
+    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                   &whole)) {
       *lock = reinterpret_cast<LockHandle>(file);
       return true;
     }

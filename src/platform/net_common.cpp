@@ -36,8 +36,8 @@ bool resolveFirstIPv4(const std::string& host, std::uint32_t* address) {
   first.sin_family = AF_INET;
   std::memcpy(&first.sin_addr, entry->h_addr_list[0], sizeof first.sin_addr);
   char text[256];
-  if (getnameinfo(reinterpret_cast<sockaddr*>(&first), sizeof first, text, sizeof text, nullptr,
-                  0, NI_NUMERICHOST) != 0)
+  if (getnameinfo(reinterpret_cast<sockaddr*>(&first), sizeof first, text, sizeof text, nullptr, 0,
+                  NI_NUMERICHOST) != 0)
     return false;
   *address = inet_addr(text);
   return true;

@@ -19,7 +19,7 @@ namespace {
 
 const int kNotStarted = -1000;
 const UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX |
-                             SEM_NOOPENFILEERRORBOX;  // 0x8003
+                             SEM_NOOPENFILEERRORBOX;                       // 0x8003
 const DWORD kNeutralLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);  // 0x0400
 
 class ScopedHandle {
@@ -45,8 +45,8 @@ class ScopedHandle {
 std::string systemText(DWORD code) {
   char* text = nullptr;
   DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
-                                nullptr, code, kNeutralLanguage,
-                                reinterpret_cast<char*>(&text), 0, nullptr);
+                                nullptr, code, kNeutralLanguage, reinterpret_cast<char*>(&text), 0,
+                                nullptr);
   std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
   if (text != nullptr) LocalFree(text);
   return result;

@@ -27,9 +27,7 @@ int runScript(const std::string& scriptPath, const std::string& arguments, bool 
   return exitCode;
 }
 
-void setEnvValue(const std::string& name, const std::string& value) {
-  setEnvironment(name, value);
-}
+void setEnvValue(const std::string& name, const std::string& value) { setEnvironment(name, value); }
 
 void setEngineCredentials(const std::string& user, const std::string& password) {
   traceSecret(password);

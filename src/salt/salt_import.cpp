@@ -54,8 +54,8 @@ bool runSaltScript(const std::string& toolFolder, const std::string& scriptName,
   std::string parameters;
   for (const std::string& argument : arguments) parameters += " " + argument;
 
-  std::string savedPath =
-      setToolSearchPath(searchPathForm(stripQuotes(vexaFolder)), SearchPathVariant::kSaltScript);
+  std::string savedPath = setToolSearchPath(searchPathForm(stripQuotes(vexaFolder)),
+                                            SearchPathVariant::kSaltScript);
   int exitCode = runScript(script, parameters, false);
   setEnvValue("PATH", savedPath);
   return exitCode == 0;

@@ -6,6 +6,10 @@
 
 #include <filesystem>
 
+// The rows are a table: one row a case, laid out by hand so that a row
+// reads as a line of it. The formatter would put every field on a line of
+// its own.
+// clang-format off
 namespace {
 
 const std::string kUsage = "Incorrect usage\n";
@@ -134,6 +138,11 @@ TEST_F(CommandTable, StartByNameStartsTheDatabaseWhenItIsLocalThenTheEngine) {
        {}, {"startvexa [{repos}]"}, {"", {}, {{"startvexa", 0}}}},
       {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
        {"", {}, {{"startvexa", -1}}, config.files}},
+      // Without a PATH the engine gets the tool's folders alone, and PATH is
+      // unset again afterwards.
+      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
+       {"", {{"PATH", ""}}, {}, config.files}, nullptr,
+       {"vexa: PATH={tool}{/}vexa{;}{tool}{/}..{/}..{/}..{/}bin{;}{tool}{/}..{/}..{/}..{;}"}},
   });
 }
 
@@ -298,3 +307,4 @@ TEST_F(CommandTable, TheTraceExplainsEachOutcome) {
 }
 
 }  // namespace
+// clang-format on

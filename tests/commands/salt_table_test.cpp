@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <filesystem>
 
+// The rows are a table: one row a case, laid out by hand so that a row
+// reads as a line of it. The formatter would put every field on a line of
+// its own.
+// clang-format off
 namespace {
 
 namespace fs = std::filesystem;
@@ -173,3 +177,4 @@ TEST_F(SaltTable, NamesFilesAndArgumentsThatHoldCommandSyntaxNeverReachTheInterp
 }
 
 }  // namespace
+// clang-format on

@@ -35,7 +35,7 @@ TEST(ReadConnectionString, TakesTheLastConnectionLine) {
     std::string shown = c.content.value_or("no file").substr(0, 40);
     EXPECT_EQ(result, c.result) << shown;
     EXPECT_EQ(value, c.value) << shown;
-    EXPECT_EQ(printed, c.result == 0 ? ""
-                                     : "Failed to read connection string from file(" + path + ")");
+    EXPECT_EQ(printed,
+              c.result == 0 ? "" : "Failed to read connection string from file(" + path + ")");
   }
 }

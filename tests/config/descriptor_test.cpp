@@ -109,9 +109,10 @@ TEST_F(Descriptor, RemovalRewritesTheRootElementWithoutTheFirstMatch) {
 
 // The rewrite drops the declaration, so it must be in the encoding a
 // document without one is read in: the other repositories stay readable.
+// A version 1.x other than 1.0 and 1.1 reads as 1.0, in removal as in lookup.
 TEST_F(Descriptor, RewrittenDescriptorReadsBackWithItsOtherCharacters) {
   RepositoryInstance removed, kept;
-  ASSERT_TRUE(find("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<config><instance "
+  ASSERT_TRUE(find("<?xml version=\"1.2\" encoding=\"ISO-8859-1\"?>\n<config><instance "
                    "name=\"a\" port=\"1\"/><instance name=\"b\" path=\"caf\xE9\" port=\"2\"/>"
                    "</config>",
                    "a", removed, false));
@@ -178,6 +179,8 @@ TEST_F(Descriptor, EntityBombEndsQuickly) {
     auto start = std::chrono::steady_clock::now();
     RepositoryInstance instance;
     find(xml.c_str(), "a", instance, lookupOnly);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    // Unchecked, the expansion would take hours; sanitizers and a busy machine
+    // make even the capped parse take seconds.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
   }
 }

@@ -23,13 +23,22 @@ ConfigSettings seeded() {
 
 TEST(ParseConfigLine, AppliesOneEntry) {
   const char* cases[][2] = {
-      {"concurrency , 8 ", "old|60|100|8"},          {"\tconcurrency\v,\f8\r", "old|60|100|8"},
-      {"concurrency,8 # remark", "old|60|100|8"},    {"   #concurrency,8", "old|60|100|5"},
-      {"CONCURRENCY,8", "old|60|100|5"},             {"concurrency=8", "old|60|100|5"},
-      {"\xA0" "concurrency,8", "old|60|100|5"},      {"concurrency,", "old|60|100|0"},
-      {"concurrency,abc", "old|60|100|0"},           {"concurrency,-3", "old|60|100|-3"},
-      {"concurrency,\"8\"", "old|60|100|0"},         {"concurrency,12,5", "old|60|100|12"},
-      {"timeout,7", "old|7|100|5"},                  {"repository_timeout,9", "old|60|9|5"},
+      {"concurrency , 8 ", "old|60|100|8"},
+      {"\tconcurrency\v,\f8\r", "old|60|100|8"},
+      {"concurrency,8 # remark", "old|60|100|8"},
+      {"   #concurrency,8", "old|60|100|5"},
+      {"CONCURRENCY,8", "old|60|100|5"},
+      {"concurrency=8", "old|60|100|5"},
+      {"\xA0"
+       "concurrency,8",
+       "old|60|100|5"},
+      {"concurrency,", "old|60|100|0"},
+      {"concurrency,abc", "old|60|100|0"},
+      {"concurrency,-3", "old|60|100|-3"},
+      {"concurrency,\"8\"", "old|60|100|0"},
+      {"concurrency,12,5", "old|60|100|12"},
+      {"timeout,7", "old|7|100|5"},
+      {"repository_timeout,9", "old|60|9|5"},
       {"repository_data_directory,C:\\data\\#1", "C:\\data\\|60|100|5"},
       {"repository_data_directory,C:\\a,b", "C:\\a,b|60|100|5"},
       {"repository_data_directory, \"D:\\Repo Data\" ", "D:\\Repo Data|60|100|5"},
@@ -53,7 +62,9 @@ TEST(ReadConfigFile, AppliesLinesInFileOrder) {
        "D:\\Repo Data|60|100|8"},
       {"concurrency,3\nconcurrency,4", "old|60|100|4"},
       // A byte-order mark belongs to the first key.
-      {"\xEF\xBB\xBF" "concurrency,3\ntimeout,7\n", "old|7|100|5"},
+      {"\xEF\xBB\xBF"
+       "concurrency,3\ntimeout,7\n",
+       "old|7|100|5"},
       {"concurrency,3\r\nrepository_data_directory,\"D:\\x\"\r\ntimeout,7\r\n", "D:\\x|7|100|3"},
       {nullptr, "old|60|100|5"},  // no file at all
   };

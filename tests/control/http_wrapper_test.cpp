@@ -34,8 +34,8 @@ TEST_F(Control, AnswersAreJudgedByStatusLineAndLength) {
       {ScriptedPeer::keepAnswering(kOk), 0, "\n\r\nok"},
       // The body is taken to start two bytes after the length line's
       // newline, so with CR LF its last byte is never waited for.
-      {ScriptedPeer::trickle({"HTTP/1.1 200 OK\r\nContent-length: 2\r\n", "\r", "\n", "o", "k"}),
-       0, "\n\r\no"},
+      {ScriptedPeer::trickle({"HTTP/1.1 200 OK\r\nContent-length: 2\r\n", "\r", "\n", "o", "k"}), 0,
+       "\n\r\no"},
       {ScriptedPeer::trickle({"HTTP/1.1 200 OK\r\nContent-length: 0\r\n", "\r\n"}), 0, "\n"},
       // A length past any int is met only by the peer closing.
       {ScriptedPeer::answer("HTTP/1.1 200 OK\r\nContent-length: 99999999999\r\n\r\nok"), 0,
@@ -84,7 +84,8 @@ TEST_F(Control, RequestGoesWholeOverTheOpenConnection) {
   const std::string path = "/" + std::string(9999, 'p');
   std::string response;
   EXPECT_EQ(http.httpPost("elsewhere.invalid", 1, path, "a=1", response), 0);
-  EXPECT_EQ(peer.requests(), Requests{"POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+  EXPECT_EQ(peer.requests(), Requests{"POST " + path +
+                                      " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
                                       "Content-type: application/x-www-form-urlencoded\r\n"
                                       "Content-length: 3\r\n\r\na=1"});
 }

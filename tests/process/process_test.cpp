@@ -1,8 +1,8 @@
 // The engine started detached and the installation's scripts run through the
 // real command interpreter, with the environment that they inherit.
+#include "platform/process.h"
 #include "config/folders.h"
 #include "platform/environment.h"
-#include "platform/process.h"
 #include "platform/system.h"
 #include "process/database.h"
 #include "process/launcher.h"
@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -24,7 +23,6 @@ namespace {
 
 // cmd.exe and the Windows C runtime rather than /bin/sh rules.
 const bool kCmd = kScriptInterpreter.escapesWithCarets;
-const char* const kUnset = nullptr;
 
 // Puts a variable back as the test found it.
 class KeptVariable {
@@ -44,7 +42,8 @@ std::map<std::string, std::string> engineRecord(const fs::path& file) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   std::map<std::string, std::string> record;
   std::string text = readFile(file);
-  for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+  for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+       start = end + 1) {
     std::string line = text.substr(start, end - start);
     size_t equals = line.find('=');
     if (equals != std::string::npos) record[line.substr(0, equals)] = line.substr(equals + 1);
@@ -57,10 +56,10 @@ std::map<std::string, std::string> engineRecord(const fs::path& file) {
 std::string spelled(const std::string& pattern, const std::string& anchor) {
   std::string text;
   for (char c : pattern)
-    text += c == '@' ? anchor
-          : c == '/' ? std::string(1, kPathSeparator)
-          : c == ';' ? std::string(1, kScriptInterpreter.pathListSeparator)
-                     : std::string(1, c);
+    text += c == '@'   ? anchor
+            : c == '/' ? std::string(1, kPathSeparator)
+            : c == ';' ? std::string(1, kScriptInterpreter.pathListSeparator)
+                       : std::string(1, c);
   return text;
 }
 
@@ -82,8 +81,8 @@ TEST(LaunchProcess, EngineGetsItsWordsUnexpandedInItsFolderAndEnvironment) {
   auto record = engineRecord(temp.path() / "work dir" / "vexa.started");
   std::error_code ignored;
   EXPECT_TRUE(fs::equivalent(record["cwd"], temp.path() / "work dir", ignored)) << record["cwd"];
-  std::vector<std::string> words = {"-c", config, "semi;colon", "$(touch", "x)",
-                                    kCmd ? "back\\slash" : "backslash"};
+  std::vector<std::string> words = {"-c",      config, "semi;colon",
+                                    "$(touch", "x)",   kCmd ? "back\\slash" : "backslash"};
   for (size_t i = 0; i < words.size(); ++i)
     EXPECT_EQ(record["arg" + std::to_string(i + 1)], words[i]) << "word " << i + 1;
   EXPECT_EQ(record.count("arg7"), 0u);
@@ -97,7 +96,7 @@ TEST(LaunchProcess, EngineGetsItsWordsUnexpandedInItsFolderAndEnvironment) {
 TEST(LaunchProcess, RefusalIsReportedByTheToolWithTheSystemsReason) {
   TempFolder temp;
   const std::pair<std::string, std::string> starts[] = {
-      {builtProgram("vexa"), temp.native("missing")},  // no working folder
+      {builtProgram("vexa"), temp.native("missing")},               // no working folder
       {temp.native("missing") + kExecutableSuffix, temp.native()},  // no program
   };
   for (const auto& [program, folder] : starts) {
@@ -112,53 +111,6 @@ TEST(LaunchProcess, RefusalIsReportedByTheToolWithTheSystemsReason) {
     EXPECT_GT(printed.size(), 10u) << printed;
     EXPECT_EQ(printed.back(), '\n') << printed;
     EXPECT_EQ(printed.find("<unknown>"), std::string::npos) << printed;
-  }
-}
-
-// A script of the installation's kind that records its arguments and PATH,
-// then exits with the code given as its first argument.
-class ScriptRun : public ::testing::Test {
- protected:
-  ScriptRun() {
-    std::string record = temp_.native("record.txt");
-    std::string name = "record" + std::string(kScriptInterpreter.scriptSuffix);
-    temp_.write(name, kCmd ? "@echo off\r\n>\"" + record + "\" echo %*\r\n>>\"" + record +
-                                 "\" echo PATH=%PATH%\r\nexit %1\r\n"
-                           : "#!/bin/sh\nprintf '%s\\n' \"$@\" >'" + record +
-                                 "'\nprintf 'PATH=%s\\n' \"$PATH\" >>'" + record +
-                                 "'\nexit \"$1\"\n");
-    fs::permissions(temp_.path() / name, fs::perms::owner_exec, fs::perm_options::add);
-    script_ = shortPath(temp_.native(name));
-  }
-
-  // The record without carriage returns: the arguments, then "PATH=...".
-  std::string record() const {
-    std::string text = temp_.read("record.txt");
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    return text;
-  }
-
-  TempFolder temp_;
-  std::string script_;
-};
-
-TEST_F(ScriptRun, ToolSearchPathLastsForOneChild) {
-  KeptVariable path("PATH");
-  const struct { SearchPathVariant variant; const char *before, *during; } rows[] = {
-      {SearchPathVariant::kServiceLaunch, "prior", "@/vexa;@/../../../bin;@/../../..;prior"},
-      {SearchPathVariant::kSaltScript, kUnset, "@;@/../../../../bin;@/../../../..;"},
-  };
-  std::string anchor = temp_.native("inst");
-  for (const auto& row : rows) {
-    setEnvironment("PATH", row.before == kUnset ? "" : row.before);
-    std::string kept = setToolSearchPath(anchor, row.variant);
-    EXPECT_EQ(runScript(script_, "7", false), 7);
-    setEnvValue("PATH", kept);
-    std::string after;
-    EXPECT_EQ(getEnvironment("PATH", &after), row.before != kUnset);
-    EXPECT_EQ(after, row.before == kUnset ? "" : row.before);
-    EXPECT_NE(record().find("\nPATH=" + spelled(row.during, anchor) + "\n"), std::string::npos)
-        << record();
   }
 }
 

@@ -33,8 +33,10 @@ const char* const kDescriptor =
 namespace {
 
 const bool kWindows = std::string(kScriptInterpreter.scriptSuffix) == ".bat";
-const char* const kScripts[][2] = {{"templates", "startvexa"}, {"templates", "removevexa"},
-                                   {"vexa", "importsalt"},     {"vexa", "exportsalt"},
+const char* const kScripts[][2] = {{"templates", "startvexa"},
+                                   {"templates", "removevexa"},
+                                   {"vexa", "importsalt"},
+                                   {"vexa", "exportsalt"},
                                    {"vexa", "listsalt"}};
 // Database scripts succeed with anything but 0 and 104; salt scripts with 0.
 const std::map<std::string, int> kDefaultExitCodes = {{"startvexa", 1}, {"removevexa", 1}};
@@ -104,10 +106,13 @@ Installation::~Installation() {
 
 std::string Installation::expand(std::string text) const {
   const std::pair<const char*, std::string> values[] = {
-      {"{up}", std::to_string(peer_.port())}, {"{gone}", std::to_string(gone_)},
-      {"{engine}", std::to_string(engine_)},  {"{tool}", tool_},
+      {"{up}", std::to_string(peer_.port())},
+      {"{gone}", std::to_string(gone_)},
+      {"{engine}", std::to_string(engine_)},
+      {"{tool}", tool_},
       {"{repos}", data_ + kPathSeparator + "repositories"},
-      {"{data}", data_},                      {"{/}", std::string(1, kPathSeparator)},
+      {"{data}", data_},
+      {"{/}", std::string(1, kPathSeparator)},
       {"{;}", std::string(1, kScriptInterpreter.pathListSeparator)},
       {"{path}", environmentValue("PATH")},
   };
@@ -163,7 +168,8 @@ void Installation::run(const std::vector<CommandRow>& rows) {
       std::string text = expand(wanted);
       bool secret = text[0] == '!';
       EXPECT_EQ(traced.errors.find(secret ? text.substr(1) : text) != std::string::npos, !secret)
-          << where << ": " << text << "\n" << traced.errors;
+          << where << ": " << text << "\n"
+          << traced.errors;
     }
     for (const std::string& line : lines(traced.errors)) {
       if (!line.empty()) {
@@ -191,7 +197,8 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
   Outcome outcome;
   outcome.requestsBefore = peer_.requests().size();
   outcome.instancesBefore = instanceNames(root_.read("data folder/vexa_config.xml"));
-  std::string pathBefore = environmentValue("PATH");
+  std::string pathBefore;
+  bool pathWasSet = getEnvironment("PATH", &pathBefore);
 
   if (row.setup.asProcess) {
     ProcessResult result =
@@ -211,7 +218,9 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
     }
   }
 
-  EXPECT_EQ(environmentValue("PATH"), pathBefore) << "row " << index << ": PATH not restored";
+  std::string pathAfter;
+  EXPECT_EQ(getEnvironment("PATH", &pathAfter), pathWasSet) << "row " << index << ": PATH";
+  EXPECT_EQ(pathAfter, pathBefore) << "row " << index << ": PATH not restored";
   // An engine that a row launched is waited for and ended, so that none is
   // left running unseen; one that a later row stops is left alone.
   if (outcome.printed.find("Starting Zerin service...") != std::string::npos &&
@@ -262,8 +271,8 @@ void Installation::check(const CommandRow& row, size_t index, const Outcome& out
     std::string wanted = expand(entry.substr(colon + 2));
     bool found = false;
     for (const std::string& line : seen)
-      found = found || (wanted[0] == '!' ? line.rfind(wanted.substr(1) + "=", 0) == 0
-                                         : line == wanted);
+      found = found ||
+              (wanted[0] == '!' ? line.rfind(wanted.substr(1) + "=", 0) == 0 : line == wanted);
     EXPECT_EQ(found, wanted[0] != '!') << where << "\n  recorded: " << entry;
   }
 }

@@ -83,7 +83,8 @@ class Installation : public testing::Test {
 
   TempFolder root_;
   std::string tool_, data_;
-  ScriptedPeer peer_{{ScriptedPeer::keepAnswering("HTTP/1.1 200 OK\r\nContent-length: 2\r\n\r\nok")}};
+  ScriptedPeer peer_{
+      {ScriptedPeer::keepAnswering("HTTP/1.1 200 OK\r\nContent-length: 2\r\n\r\nok")}};
   const int gone_ = unusedPort(), engine_ = unusedPort();
   const int connectMs_, receiveMs_;
 };
