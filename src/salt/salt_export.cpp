@@ -4,6 +4,7 @@
 #include "config/folders.h"
 #include "config/text.h"
 #include "util/output.h"
+#include "util/trace.h"
 
 #include <cstdio>
 #include <fstream>
@@ -32,11 +33,14 @@ bool exportOne(const std::string& toolFolder, std::vector<std::string> arguments
 std::vector<SaltEntry> readListFile(const std::string& path) {
   std::vector<SaltEntry> entries;
   std::ifstream list(path);
+  trace("list file %s%s", path.c_str(), list.good() ? "" : ": cannot be read");
   if (!list.good()) return entries;
   std::string line;
   while (std::getline(list, line)) {
     trimLeft(trimRight(line));
-    if (!line.empty()) entries.push_back({line, line + ".txt"});
+    if (line.empty()) continue;
+    entries.push_back({line, line + ".txt"});
+    trace("listed salt \"%s\"", line.c_str());
   }
   return entries;
 }

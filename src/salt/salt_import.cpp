@@ -7,6 +7,7 @@
 #include "platform/system.h"
 #include "process/script_runner.h"
 #include "util/output.h"
+#include "util/trace.h"
 
 #include <fstream>
 
@@ -42,8 +43,13 @@ std::string saltScript(const char* name) {
 bool staysArguments(const std::vector<std::string>& texts) {
   // A zero byte (from a file) would silently cut the command line short and
   // leave the script without its later arguments.
-  for (const std::string& text : texts)
-    if (holdsCommandSyntax(text) || text.find('\0') != std::string::npos) return false;
+  for (const std::string& text : texts) {
+    if (holdsCommandSyntax(text) || text.find('\0') != std::string::npos) {
+      trace("\"%s\" holds command syntax: not handed to %s", text.c_str(),
+            kScriptInterpreter.program);
+      return false;
+    }
+  }
   return true;
 }
 
@@ -89,10 +95,14 @@ int importAllSalts(const std::string& toolFolder, const std::string& scriptArgum
 std::vector<SaltEntry> readSaltIndex(const std::string& indexPath) {
   std::vector<SaltEntry> entries;
   size_t last = indexPath.rfind(kPathSeparator);
-  if (last == std::string::npos) return entries;
+  if (last == std::string::npos) {
+    trace("salt index %s names no folder: nothing to import", indexPath.c_str());
+    return entries;
+  }
   const std::string folder = indexPath.substr(0, last + 1);
 
   std::ifstream index(indexPath);
+  trace("salt index %s%s", indexPath.c_str(), index.good() ? "" : ": cannot be read");
   if (!index.good()) return entries;
   // Nothing is trimmed: the export writes the lines exactly so, and a name
   // may begin or end with a blank.
@@ -101,6 +111,8 @@ std::vector<SaltEntry> readSaltIndex(const std::string& indexPath) {
     size_t equals = line.find('=');
     if (equals == std::string::npos) continue;
     entries.push_back({line.substr(0, equals), folder + line.substr(equals + 1)});
+    trace("index entry: name \"%s\", file \"%s\"", entries.back().name.c_str(),
+          entries.back().file.c_str());
   }
   return entries;
 }

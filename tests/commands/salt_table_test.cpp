@@ -161,10 +161,11 @@ TEST_F(SaltTable, NamesFilesAndArgumentsThatHoldCommandSyntaxNeverReachTheInterp
   run({
       {{"-importsalt", "-all", "X", "{tool}{/}in{/}index.txt"},
        printedImport + importFailed("n") + importFailed("c") + kImported + kUsage, -2,
-       {}, {imported("d", "{tool}{/}in{/}d.txt", "X")}, index},
+       {}, {imported("d", "{tool}{/}in{/}d.txt", "X")}, index, nullptr, {},
+       {"index entry: name \"d\"", "holds command syntax: not handed to"}},
       {{"-exportsalt", "-all", "X", kOut}, printedExport + kExported + kUsage, -2,
        {}, {listed(kOut), exported("a", kOut + "{/}a.txt"), exported("d", kOut + "{/}d.txt")},
-       exports},
+       exports, nullptr, {}, {"listed salt \"d\"", "run through ", "exit code 0"}},
       {{"-importsalt", "x&echo y>" + ran, "a", "a.txt"}, importFailed("a") + kUsage, -2},
       {{"-exportsalt", "X", "a\necho y>" + ran, "a.txt"}, exportFailed("a\necho y>" + ran) + kUsage,
        -2},
