@@ -71,17 +71,17 @@ phase() {
 
 printf '%-24s %5s %7s %7s %7s %5s %5s %8s %8s\n' injection runs before inside after old new neither "tmp left"
 total_runs=0 total_neither=0 total_inside=0
-# One group of runs: $1 is the strace inject spec, ending in when=N.
+# One group of runs: $1 is the strace inject expression, ending in when=N.
 run_group() {
-  local spec=$1 label=$2 n p runs=0 before=0 inside=0 after=0 old=0 new=0 neither=0 left=0
+  local injection=$1 label=$2 n p runs=0 before=0 inside=0 after=0 old=0 new=0 neither=0 left=0
   for ((n = 1; n <= MAX_N; ++n)); do
     restore
     rm -f "$work/log"
     # In a subshell that outlives strace, so that the notice of a killed job
     # goes nowhere.
-    (strace -f -qq -o "$work/log" -e trace="$traced" -e inject="${spec/when=N/when=$n}" \
+    (strace -f -qq -o "$work/log" -e trace="$traced" -e inject="${injection/when=N/when=$n}" \
       "$install/zerinctl" -delete "$victim" <"$work/yes" >/dev/null 2>&1 || true) 2>/dev/null
-    [[ -s "$work/log" ]] || { echo "crash_delete.sh: strace failed with $spec" >&2; exit 1; }
+    [[ -s "$work/log" ]] || { echo "crash_delete.sh: strace failed with $injection" >&2; exit 1; }
     p=$(phase "$work/log")
     [[ "$p" == none ]] && break
     runs=$((runs + 1))
@@ -91,7 +91,7 @@ run_group() {
     else
       neither=$((neither + 1))
       cp "$descriptor" "$work/neither.$label.$n"
-      echo "crash_delete.sh: $spec at N=$n ($p) left a descriptor that is neither" >&2
+      echo "crash_delete.sh: $injection at N=$n ($p) left a descriptor that is neither" >&2
     fi
     compgen -G "$data/*.tmp" >/dev/null && left=$((left + 1))
   done
