@@ -1,7 +1,7 @@
 // The stand-in engine's system calls on Windows.
 #include "engine_system.h"
 
-#include "windows_headers.h"
+#include "platform/windows_headers.h"
 
 #include <vector>
 

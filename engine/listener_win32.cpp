@@ -1,7 +1,7 @@
 // The listening side on Winsock.
 #include "listener.h"
 
-#include "windows_headers.h"
+#include "platform/windows_headers.h"
 
 #include <cstring>
 

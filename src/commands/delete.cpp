@@ -3,7 +3,6 @@
 #include "commands/status.h"
 #include "config/descriptor.h"
 #include "config/folders.h"
-#include "platform/process.h"
 #include "process/database.h"
 #include "process/script_runner.h"
 #include "util/output.h"
@@ -37,8 +36,8 @@ int deleteRepository(const std::string& toolFolder, const std::string& name) {
              "files)\n");
   }
 
-  std::string script = shortPath(getTemplatesPath(
-      toolFolder, (std::string("removevexa") + kScriptInterpreter.scriptSuffix).c_str()));
+  std::string script = shortPath(getTemplatesPath(toolFolder,
+                                                  scriptFileName("removevexa").c_str()));
   std::string arguments = " \"" + getRepositoriesPath(toolFolder, "") + "\" " + name;
   if (!appendRemoteDatabaseCredentials(arguments)) return kFailure;
   return databaseScriptStatus(runScript(script, arguments, false));

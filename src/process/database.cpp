@@ -10,8 +10,8 @@
 
 int startDatabaseServer(const std::string& toolFolder, bool showWindow) {
   printOut("Starting Quarra server...\n");
-  std::string script = "startvexa" + std::string(kScriptInterpreter.scriptSuffix);
-  std::string scriptPath = shortPath(getTemplatesPath(toolFolder, script.c_str()));
+  std::string scriptPath = shortPath(getTemplatesPath(toolFolder,
+                                                      scriptFileName("startvexa").c_str()));
   std::string arguments = " \"" + getRepositoriesPath(toolFolder, "") + "\" ";
   return databaseScriptStatus(runScript(scriptPath, arguments, showWindow));
 }

@@ -27,6 +27,10 @@ int runScript(const std::string& scriptPath, const std::string& arguments, bool 
   return exitCode;
 }
 
+std::string scriptFileName(const char* name) {
+  return name + std::string(kScriptInterpreter.scriptSuffix);
+}
+
 void setEnvValue(const std::string& name, const std::string& value) { setEnvironment(name, value); }
 
 void setEngineCredentials(const std::string& user, const std::string& password) {

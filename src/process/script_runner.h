@@ -10,6 +10,10 @@
 // started at all, and then returns 0.
 int runScript(const std::string& scriptPath, const std::string& arguments, bool showWindow);
 
+// The file name of the installation's script `name` on this platform:
+// "name.bat" on Windows, "name.sh" elsewhere.
+std::string scriptFileName(const char* name);
+
 // Sets a variable of the tool's environment; an empty value removes it.
 void setEnvValue(const std::string& name, const std::string& value);
 

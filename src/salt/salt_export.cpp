@@ -3,6 +3,7 @@
 #include "commands/status.h"
 #include "config/folders.h"
 #include "config/text.h"
+#include "process/script_runner.h"
 #include "util/output.h"
 #include "util/trace.h"
 
@@ -27,7 +28,7 @@ bool exportOne(const std::string& toolFolder, std::vector<std::string> arguments
                const std::string& scriptArgument, const SaltEntry& entry) {
   if (!staysArguments({entry.name, entry.file, scriptArgument})) return false;
   arguments.insert(arguments.end(), {"", entry.name, entry.file, scriptArgument});
-  return runSaltScript(toolFolder, saltScript("exportsalt"), arguments);
+  return runSaltScript(toolFolder, scriptFileName("exportsalt"), arguments);
 }
 
 std::vector<SaltEntry> readListFile(const std::string& path) {
@@ -63,7 +64,7 @@ std::vector<SaltEntry> listSalts(const std::string& toolFolder, const std::strin
   std::vector<std::string> arguments = storeArguments(toolFolder);
   arguments.push_back(listArgument);
   if (!staysArguments({listArgument}) ||
-      !runSaltScript(toolFolder, saltScript("listsalt"), arguments))
+      !runSaltScript(toolFolder, scriptFileName("listsalt"), arguments))
     return {};
 
   const std::string listPath = stripQuotes(listArgument);

@@ -25,7 +25,7 @@ bool importOne(const std::string& toolFolder, std::vector<std::string> arguments
                const std::string& scriptArgument, const SaltEntry& entry) {
   if (!staysArguments({entry.name, entry.file, scriptArgument})) return false;
   arguments.insert(arguments.end(), {entry.name, entry.file, scriptArgument});
-  return runSaltScript(toolFolder, saltScript("importsalt"), arguments);
+  return runSaltScript(toolFolder, scriptFileName("importsalt"), arguments);
 }
 
 void reportImportFailure(const std::string& name) {
@@ -35,10 +35,6 @@ void reportImportFailure(const std::string& name) {
 }
 
 }  // namespace
-
-std::string saltScript(const char* name) {
-  return name + std::string(kScriptInterpreter.scriptSuffix);
-}
 
 bool staysArguments(const std::vector<std::string>& texts) {
   // A zero byte (from a file) would silently cut the command line short and

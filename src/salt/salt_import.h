@@ -29,9 +29,6 @@ bool runSaltScript(const std::string& toolFolder, const std::string& scriptName,
 // they may reach a salt script as its arguments.
 bool staysArguments(const std::vector<std::string>& texts);
 
-// The salt scripts' file names in the vexa folder.
-std::string saltScript(const char* name);
-
 int importSalt(const std::string& toolFolder, const std::string& scriptArgument,
                const std::string& name, const std::string& file);
 
