@@ -73,13 +73,18 @@ def test_names(build_dir):
 
 
 def failing_tests(args, names):
-    """Names of the tests that fail or run out of time, each run on its own."""
+    """The tests that fail or run out of time, each run on its own, with the
+    test cases that failed in each: "config_tests[Descriptor.Lookup,...]"."""
     failed = []
     for name in names:
-        code, _ = run(["ctest", "-R", f"^{re.escape(name)}$", "--timeout", str(args.timeout)],
-                      args.build, args.timeout + 60)
-        if code != 0:
-            failed.append(name + ("(timeout)" if code is None else ""))
+        code, output = run(["ctest", "-R", f"^{re.escape(name)}$", "--timeout",
+                            str(args.timeout), "--output-on-failure"],
+                           args.build, args.timeout + 60)
+        if code is None:
+            failed.append(name + "(timeout)")
+        elif code != 0:
+            cases = sorted(set(re.findall(r"^\[  FAILED  \] (\w+\.\w+)", output, re.M)))
+            failed.append(name + (f"[{','.join(cases)}]" if cases else ""))
     return failed
 
 

@@ -165,6 +165,21 @@ TEST_F(CommandTable, StartExplicitNeedsAConnectionFileAndShowsThePortInOneForm) 
   });
 }
 
+// The engine is started without an interpreter, so a path that holds
+// interpreter syntax reaches it as one word and runs nothing.
+TEST_F(CommandTable, StartHandsTheEngineAConfigurationPathWithSyntaxAsOneWord) {
+  const std::string odd = "{tool}{/}my conf;$(touch ran)'x.ini";
+  RowSetup setup;
+  setup.files = {{odd, "CONNECTION=db\n"}};
+  const std::string received = scriptsRunInCmd() ? "{short:" + odd + "}" : odd;
+  run({
+      {{"-start", kM, "u", "p", "x", "7", "localhost", "{engine}", odd},
+       launched(odd, "localhost:{engine}/?concurrency=5"), 0, {}, {}, setup, nullptr,
+       {"vexa: arg2=" + received, "vexa: !arg6"}},
+  });
+  EXPECT_FALSE(std::filesystem::exists(expand("{data}{/}tmp{/}ran")));
+}
+
 const std::string kAsk =
     "You are about to remove the zerin repository: {name}\nConfirm remove repository (Y/N): ";
 std::string asked(const std::string& name) {

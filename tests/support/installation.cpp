@@ -12,7 +12,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -47,22 +49,18 @@ std::string scriptText(const std::string& recorder, const std::string& name) {
   return "#!/bin/sh\nexec \"" + recorder + "\" " + name + " \"$@\"\n";
 }
 
-std::string environmentValue(const char* name) {
+// A variable's value, or none when it is not set: an empty PATH and no PATH
+// are different states to put back.
+std::optional<std::string> variable(const char* name) {
   std::string value;
-  return getEnvironment(name, &value) ? value : "";
+  return getEnvironment(name, &value) ? std::optional<std::string>(value) : std::nullopt;
 }
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> result;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line); result.push_back(line))
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    result.push_back(line);
-    start = end + 1;
-  }
   return result;
 }
 
@@ -114,7 +112,7 @@ std::string Installation::expand(std::string text) const {
       {"{data}", data_},
       {"{/}", std::string(1, kPathSeparator)},
       {"{;}", std::string(1, kScriptInterpreter.pathListSeparator)},
-      {"{path}", environmentValue("PATH")},
+      {"{path}", variable("PATH").value_or("")},
   };
   for (const auto& value : values)
     for (size_t at = text.find(value.first); at != std::string::npos;
@@ -180,13 +178,8 @@ void Installation::run(const std::vector<CommandRow>& rows) {
 }
 
 Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index, bool traced) {
-  std::map<std::string, std::string> saved;
-  std::map<std::string, bool> wasSet;
-  for (const char* name : kRowVariables) {
-    std::string value;
-    wasSet[name] = getEnvironment(name, &value);
-    saved[name] = value;
-  }
+  std::map<const char*, std::optional<std::string>> saved;
+  for (const char* name : kRowVariables) saved[name] = variable(name);
   reset(row.setup);
   setEnvironment("ZERINCTL_TRACE", traced ? "1" : "");
   std::vector<std::string> words = {"zerinctl"};
@@ -197,8 +190,7 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
   Outcome outcome;
   outcome.requestsBefore = peer_.requests().size();
   outcome.instancesBefore = instanceNames(root_.read("data folder/vexa_config.xml"));
-  std::string pathBefore;
-  bool pathWasSet = getEnvironment("PATH", &pathBefore);
+  const std::optional<std::string> pathBefore = variable("PATH");
 
   if (row.setup.asProcess) {
     ProcessResult result =
@@ -218,9 +210,7 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
     }
   }
 
-  std::string pathAfter;
-  EXPECT_EQ(getEnvironment("PATH", &pathAfter), pathWasSet) << "row " << index << ": PATH";
-  EXPECT_EQ(pathAfter, pathBefore) << "row " << index << ": PATH not restored";
+  EXPECT_EQ(variable("PATH"), pathBefore) << "row " << index << ": PATH not restored";
   // An engine that a row launched is waited for and ended, so that none is
   // left running unseen; one that a later row stops is left alone.
   if (outcome.printed.find("Starting Zerin service...") != std::string::npos &&
@@ -230,8 +220,7 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
   }
   outcome.scriptCalls = lines(root_.read("tool/calls.log"));
   setEnvironment("ZERINCTL_TRACE", "");
-  for (const char* name : kRowVariables)
-    setEnvironment(name, wasSet[name] ? saved[name] : std::string());
+  for (const auto& [name, value] : saved) setEnvironment(name, value.value_or(""));
   return outcome;
 }
 
@@ -243,22 +232,17 @@ void Installation::check(const CommandRow& row, size_t index, const Outcome& out
 
   std::vector<std::string> requests;
   std::vector<std::string> all = peer_.requests();
-  static const std::regex kRequest("<NAME>([^<]*)</NAME>");
+  static const std::regex kRequest("Host: ([^\r]*)[\\s\\S]*<NAME>([^<]*)</NAME>");
   for (size_t i = outcome.requestsBefore; i < all.size(); ++i) {
-    std::smatch name;
-    std::string host = all[i].substr(all[i].find("Host: ") + 6);
-    host = host.substr(0, host.find('\r'));
-    std::regex_search(all[i], name, kRequest);
-    requests.push_back(name[1].str() + " " + host);
+    std::smatch found;
+    std::regex_search(all[i], found, kRequest);
+    requests.push_back(found[2].str() + " " + found[1].str());
   }
   EXPECT_EQ(requests, row.requests) << where;
 
   std::vector<std::string> scripts;
-  for (const std::string& call : outcome.scriptCalls)
-    if (!call.empty()) scripts.push_back(call);
-  std::vector<std::string> expectedScripts;
-  for (const std::string& call : row.scripts) expectedScripts.push_back(expand(call));
-  EXPECT_EQ(scripts, expectedScripts) << where;
+  for (const std::string& call : row.scripts) scripts.push_back(expand(call));
+  EXPECT_EQ(outcome.scriptCalls, scripts) << where;
 
   std::string names = instanceNames(root_.read("data folder/vexa_config.xml"));
   EXPECT_EQ(names, row.instancesAfter != nullptr ? row.instancesAfter : outcome.instancesBefore)
@@ -281,30 +265,22 @@ void Installation::check(const CommandRow& row, size_t index, const Outcome& out
 // writes its record after a moment of its own, so it is waited for.
 std::vector<std::string> Installation::recordedLines(const std::string& who) const {
   if (who != "vexa") return lines(root_.read("tool/" + who + ".env"));
-  fs::path record = root_.path() / "data folder" / "tmp" / "vexa.started";
-  for (int i = 0; i < 200 && !fs::exists(record); ++i)
+  for (int i = 0; i < 200 && !fs::exists(engineRecordFile()); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  return lines(readFile(record));
+  return lines(readFile(engineRecordFile()));
 }
 
 // Ends an engine that a row started, whatever state it is in: it may still
-// be coming up, or have given up on its arguments already.
+// be coming up, or have given up on its arguments already. Every row's
+// engine listens on the same port.
 void Installation::stopEngine() {
-  fs::path record = root_.path() / "data folder" / "tmp" / "vexa.started";
-  if (!fs::exists(record)) return;
-  static const std::regex kAddress("http://([^:/]+):([0-9]+)");
-  std::string text = readFile(record);
-  std::smatch address;
-  if (std::regex_search(text, address, kAddress)) {
-    HttpWrapper http;
-    for (int attempt = 0; attempt < 20; ++attempt) {
-      std::string response;
-      if (http.httpPost(address[1].str(), std::stoi(address[2].str()), "",
-                        "<UMF_PROC><NAME>SHUTDOWN</NAME></UMF_PROC>", response) == 0)
-        break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-  }
+  if (!fs::exists(engineRecordFile())) return;
+  HttpWrapper http;
+  std::string response;
+  const char* const shutdown = "<UMF_PROC><NAME>SHUTDOWN</NAME></UMF_PROC>";
+  for (int attempt = 0; attempt < 20 && http.httpPost("localhost", engine_, "", shutdown, response);
+       ++attempt)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   std::error_code ignored;
-  fs::remove(record, ignored);
+  fs::remove(engineRecordFile(), ignored);
 }

@@ -79,6 +79,10 @@ class Installation : public testing::Test {
   Outcome runOnce(const CommandRow& row, size_t index, bool traced);
   void check(const CommandRow& row, size_t index, const Outcome& outcome);
   std::vector<std::string> recordedLines(const std::string& who) const;
+  // What the stand-in engine writes in its working folder as it starts.
+  std::filesystem::path engineRecordFile() const {
+    return root_.path() / "data folder/tmp/vexa.started";
+  }
   void stopEngine();
 
   TempFolder root_;
