@@ -1,5 +1,6 @@
 #include "config/settings.h"
 
+#include "config/folders.h"
 #include "config/text.h"
 #include "platform/system.h"
 #include "util/numbers.h"
@@ -25,11 +26,7 @@ void parseConfigLine(ConfigSettings& settings, const std::string& line) {
   std::string value = trimmed(entry.substr(comma + 1));
 
   if (key == "repository_data_directory") {
-    if (value == "\"\"")
-      value.clear();
-    else if (value.size() > 2 && value.front() == '"' && value.back() == '"')
-      value = value.substr(1, value.size() - 2);
-    settings.repositoryDataDirectory = value;
+    settings.repositoryDataDirectory = stripQuotes(value);
   } else if (key == "timeout") {
     settings.timeout = parseInteger(value);
   } else if (key == "repository_timeout") {

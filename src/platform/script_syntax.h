@@ -17,6 +17,11 @@ inline bool holdsCommandSyntax(const std::string& text) {
   return text.find_first_of(kCommandSyntax) != std::string::npos;
 }
 
+// `text` in double quotes, as one argument that the interpreter hands on
+// unchanged: cmd.exe expands nothing in a folder's name here, /bin/sh would
+// expand `$`, a backquote and a backslash unless they are escaped.
+std::string quotedArgument(const std::string& text);
+
 // The form in which an existing folder goes into PATH for a child: the
 // short form on Windows, as on the command line; elsewhere the plain path,
 // since PATH is no command line and an escape would stay in it.

@@ -4,4 +4,13 @@
 // of a command into the line, and parentheses open a subshell.
 const char* const kCommandSyntax = "&|<>\n;`$()";
 
+std::string quotedArgument(const std::string& text) {
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '$' || c == '`' || c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
 std::string searchPathForm(const std::string& folder) { return folder; }

@@ -3,6 +3,7 @@
 #include "config/folders.h"
 #include "platform/environment.h"
 #include "platform/process.h"
+#include "platform/script_syntax.h"
 #include "process/script_runner.h"
 #include "util/output.h"
 #include "util/shell_word.h"
@@ -12,7 +13,7 @@ int startDatabaseServer(const std::string& toolFolder, bool showWindow) {
   printOut("Starting Quarra server...\n");
   std::string scriptPath = shortPath(getTemplatesPath(toolFolder,
                                                       scriptFileName("startvexa").c_str()));
-  std::string arguments = " \"" + getRepositoriesPath(toolFolder, "") + "\" ";
+  std::string arguments = " " + quotedArgument(getRepositoriesPath(toolFolder, "")) + " ";
   return databaseScriptStatus(runScript(scriptPath, arguments, showWindow));
 }
 

@@ -243,6 +243,21 @@ TEST_F(CommandTable, DeleteOfARemoteDatabaseNeedsItsCredentials) {
   });
 }
 
+// The data folder's name reaches the database scripts as it is, whatever
+// an interpreter could make of it.
+TEST_F(CommandTable, TheDatabaseScriptsGetTheRepositoriesFolderUnexpanded) {
+  const std::string odd = "{tool}{/}d$(echo x)`echo y`\\$HOME";
+  RowSetup setup{"y"};
+  setup.files = {{"{tool}{/}zerin.cfg", "repository_data_directory,\"" + odd + "\"\n"},
+                 {odd + "{/}vexa_config.xml", kDescriptor}};
+  run({
+      {{"-start", "farService", "u", "p"}, kDatabase, -1, {}, {"startvexa [" + odd + "{/}repositories]"},
+       setup},
+      {{"-delete", "remote"}, asked("remote") + "\n", 0, {}, {"removevexa [" + odd + "{/}repositories] [remote]"},
+       setup},
+  });
+}
+
 // /bin/sh would run what a password holds unless every special character
 // is escaped; cmd.exe splits such a password at its blanks, as it should.
 TEST_F(CommandTable, APasswordFullOfShellSyntaxArrivesUnchanged) {

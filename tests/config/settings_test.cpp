@@ -42,12 +42,8 @@ TEST(ParseConfigLine, AppliesOneEntry) {
       {"repository_data_directory,C:\\data\\#1", "C:\\data\\|60|100|5"},
       {"repository_data_directory,C:\\a,b", "C:\\a,b|60|100|5"},
       {"repository_data_directory, \"D:\\Repo Data\" ", "D:\\Repo Data|60|100|5"},
-      {"repository_data_directory,\"a\"b\"", "a\"b|60|100|5"},
       {"repository_data_directory,\"\"", "|60|100|5"},
       {"repository_data_directory,", "|60|100|5"},
-      {"repository_data_directory,\"", "\"|60|100|5"},
-      {"repository_data_directory,\"x", "\"x|60|100|5"},
-      {"repository_data_directory,x\"", "x\"|60|100|5"},
   };
   for (const auto& c : cases) {
     ConfigSettings settings = seeded();
