@@ -25,6 +25,10 @@ std::string unread(const std::string& file) {
 
 using CommandTable = Installation;
 
+// Two connection files in the tool's folder: one with the key, one without.
+const std::string kGood = "{tool}{/}good.ini", kBare = "{tool}{/}bare.ini";
+const RowSetup kFiles{"", {}, {}, {{kGood, "CONNECTION=db\n"}, {kBare, "USER=db\n"}}};
+
 TEST_F(CommandTable, WordCountAndMarkerSelectTheForm) {
   run({
       {{}, "", 0},
@@ -71,26 +75,23 @@ TEST_F(CommandTable, StopByNameStopsOnlyLocalServicesAndCheckPingsAnyHost) {
 }
 
 TEST_F(CommandTable, ExplicitStopAndCheckNeedAConnectionFile) {
-  RowSetup files;
-  files.files = {{"{tool}{/}good.ini", "CONNECTION=db\n"}, {"{tool}{/}bare.ini", "USER=db\n"}};
-  const std::string good = "{tool}{/}good.ini", bare = "{tool}{/}bare.ini";
+  const std::string running = "Zerin service is running on host localhost, port {up}\n";
   run({
-      {{"-stop", kM, "u", "p", "x", "localhost", "{up}", good}, kStopping + kSent, 0,
-       {"SHUTDOWN localhost"}, {}, files},
+      {{"-stop", kM, "u", "p", "x", "localhost", "{up}", kGood}, kStopping + kSent, 0,
+       {"SHUTDOWN localhost"}, {}, kFiles},
       // The ten-argument form: the host moves to argument 7 and the port
       // text stops at its first non-digit.
-      {{"-stop", kM, "u", "p", "x", "9", "localhost", "{up}x", good}, kStopping + kSent, 0,
-       {"SHUTDOWN localhost"}, {}, files},
-      {{"-stop", kM, "u", "p", "x", "127.0.0.1", "{up}", good},
-       "Can not stop localhost Vexa web service\n", 0, {}, {}, files},
-      {{"-stop", kM, "u", "p", "x", "localhost", "{up}", bare}, unread(bare), -1, {}, {}, files},
-      {{"-check", kM, "u", "p", "x", "localhost", "{up}", good},
-       "Zerin service is running on host localhost, port {up}\n", 0, {"PING localhost"}, {},
-       files},
-      {{"-check", kM, "u", "p", "x", "9", "localhost", "{up}", good},
-       "Zerin service is running on host localhost, port {up}\n", 0, {"PING localhost"}, {},
-       files},
-      {{"-check", kM, "u", "p", "x", "127.0.0.1", "{up}", bare}, unread(bare), -1, {}, {}, files},
+      {{"-stop", kM, "u", "p", "x", "9", "localhost", "{up}x", kGood}, kStopping + kSent, 0,
+       {"SHUTDOWN localhost"}, {}, kFiles},
+      {{"-stop", kM, "u", "p", "x", "127.0.0.1", "{up}", kGood},
+       "Can not stop localhost Vexa web service\n", 0, {}, {}, kFiles},
+      {{"-stop", kM, "u", "p", "x", "localhost", "{up}", kBare}, unread(kBare), -1, {}, {}, kFiles},
+      {{"-check", kM, "u", "p", "x", "localhost", "{up}", kGood}, running, 0, {"PING localhost"},
+       {}, kFiles},
+      {{"-check", kM, "u", "p", "x", "9", "localhost", "{up}", kGood}, running, 0,
+       {"PING localhost"}, {}, kFiles},
+      {{"-check", kM, "u", "p", "x", "127.0.0.1", "{up}", kBare}, unread(kBare), -1, {}, {},
+       kFiles},
   });
 }
 
@@ -147,21 +148,18 @@ TEST_F(CommandTable, StartByNameStartsTheDatabaseWhenItIsLocalThenTheEngine) {
 }
 
 TEST_F(CommandTable, StartExplicitNeedsAConnectionFileAndShowsThePortInOneForm) {
-  RowSetup files;
-  files.files = {{"{tool}{/}good.ini", "CONNECTION=db\n"}, {"{tool}{/}bare.ini", "USER=db\n"}};
-  const std::string good = "{tool}{/}good.ini", bare = "{tool}{/}bare.ini";
-  const std::string launch = launched(good, "localhost:{engine}/?concurrency=5");
+  const std::string launch = launched(kGood, "localhost:{engine}/?concurrency=5");
   run({
-      {{"-start", kM, "u", "p", "x", "localhost", "{engine}", good}, "{engine}\n" + launch, 0, {},
-       {}, files, nullptr, {"vexa: VEXAUSER=u", "vexa: VEXAPASSWD=p"}},
-      {{"-start", kM, "u", "p", "x", "7", "localhost", "{engine}", good}, launch, 0, {}, {},
-       files},
-      {{"-startdebug", kM, "u", "p", "x", "localhost", "{engine}", good}, launch, 0, {}, {},
-       files},
-      {{"-startdebug", kM, "u", "p", "x", "7", "localhost", "{engine}x", good}, launch, 0, {}, {},
-       files},
-      {{"-start", kM, "u", "p", "x", "localhost", "{engine}", bare},
-       "{engine}\n" + unread(bare), -1, {}, {}, files},
+      {{"-start", kM, "u", "p", "x", "localhost", "{engine}", kGood}, "{engine}\n" + launch, 0, {},
+       {}, kFiles, nullptr, {"vexa: VEXAUSER=u", "vexa: VEXAPASSWD=p"}},
+      {{"-start", kM, "u", "p", "x", "7", "localhost", "{engine}", kGood}, launch, 0, {}, {},
+       kFiles},
+      {{"-startdebug", kM, "u", "p", "x", "localhost", "{engine}", kGood}, launch, 0, {}, {},
+       kFiles},
+      {{"-startdebug", kM, "u", "p", "x", "7", "localhost", "{engine}x", kGood}, launch, 0, {}, {},
+       kFiles},
+      {{"-start", kM, "u", "p", "x", "localhost", "{engine}", kBare},
+       "{engine}\n" + unread(kBare), -1, {}, {}, kFiles},
   });
 }
 
@@ -251,10 +249,10 @@ TEST_F(CommandTable, TheDatabaseScriptsGetTheRepositoriesFolderUnexpanded) {
   setup.files = {{"{tool}{/}zerin.cfg", "repository_data_directory,\"" + odd + "\"\n"},
                  {odd + "{/}vexa_config.xml", kDescriptor}};
   run({
-      {{"-start", "farService", "u", "p"}, kDatabase, -1, {}, {"startvexa [" + odd + "{/}repositories]"},
-       setup},
-      {{"-delete", "remote"}, asked("remote") + "\n", 0, {}, {"removevexa [" + odd + "{/}repositories] [remote]"},
-       setup},
+      {{"-start", "farService", "u", "p"}, kDatabase, -1, {},
+       {"startvexa [" + odd + "{/}repositories]"}, setup},
+      {{"-delete", "remote"}, asked("remote") + "\n", 0, {},
+       {"removevexa [" + odd + "{/}repositories] [remote]"}, setup},
   });
 }
 
@@ -295,10 +293,6 @@ TEST_F(CommandTable, TheToolAsAProcess) {
        {"removevexa [{repos}] [sales]"}, {"y", {}, {}, {}, false, true}, kWithoutSales},
   });
 }
-
-}  // namespace
-
-namespace {
 
 // With ZERINCTL_TRACE set, standard error explains each outcome; the runner
 // checks that nothing else changes.

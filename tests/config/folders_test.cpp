@@ -34,7 +34,7 @@ std::string pathOfWord(const std::string& word) {
 
 }  // namespace
 
-TEST(Folders, DataFolderAndThePathsBelowIt) {
+TEST(Folders, DataFolderFromTheSettingsOrTheCommonFolder) {
   const std::string common = kCommonAppData + sep("|Kelvane|Tessaro|Vorlith|18.0|Zerin");
   // zerin.cfg, and the descriptor path, below the common folder when it starts with '|'.
   const char* cases[][2] = {
@@ -49,13 +49,6 @@ TEST(Folders, DataFolderAndThePathsBelowIt) {
     std::string expected = (c[1][0] == '|' ? common : "") + sep(c[1]);
     EXPECT_EQ(getDescriptorPath(tool.native()), expected) << (c[0] ? c[0] : "no file");
   }
-  TempFolder tool;
-  tool.write("zerin.cfg", sep("repository_data_directory,D:|data\n"));
-  EXPECT_EQ(getRepositoriesPath(tool.native(), "sales"), sep("D:|data|repositories|sales"));
-  EXPECT_EQ(getRepositoriesPath(tool.native(), ""), sep("D:|data|repositories"));
-  EXPECT_EQ(getTemplatesPath(sep("C:|inst"), "startvexa.bat"),
-            sep("C:|inst|templates|startvexa.bat"));
-  EXPECT_EQ(getVexaPath(sep("C:|inst")), sep("C:|inst|vexa"));
 }
 
 TEST(Folders, StripQuotesAndQuotedJoin) {
