@@ -311,7 +311,10 @@ bool findRepositoryInstance(const std::string& toolFolder, const std::string& na
   const int kLockWaitMilliseconds = 30 * 1000;
   LockHandle lock = 0;
   bool locked = lockExclusively(descriptor, kLockWaitMilliseconds, &lock);
-  if (!locked) trace("descriptor lock not had: rewriting without it");
+  if (!locked)
+    trace("descriptor lock not had: rewriting without it");
+  else if (int stale = removeStaleReplacements(descriptor))
+    trace("%d temporary descriptor(s) of interrupted deletes removed", stale);
   bool removed = withoutExceptions([&] { return removeInstance(descriptor, name, instance); });
   if (locked) unlock(lock);
   return removed;

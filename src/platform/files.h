@@ -14,6 +14,11 @@ bool replaceFileContents(const std::string& path, const std::string& content);
 // Name of the temporary file that replaceFileContents writes for `path`.
 std::string replacementPath(const std::string& path);
 
+// Removes the temporary files that writers of `path` killed in mid-write
+// left behind ("<path>.<digits>.tmp"). Only for a holder of the file's
+// lock, since a live writer's file looks the same. Returns how many went.
+int removeStaleReplacements(const std::string& path);
+
 // An exclusive lock for a read-modify-write of a file that is replaced as a
 // whole: it is held on a lock file of its own beside it ("<path>.lock"), so
 // it outlives every replacement, and the system drops it when the holder

@@ -193,9 +193,13 @@ const char* const kWithoutLocal = "localGone,digits,digitsGone,remote,sales,farS
 TEST_F(CommandTable, DeleteAsksThenRemovesTheEntryAndRunsTheRemovalScript) {
   auto answer = [](const char* input) { return RowSetup{input}; };
   const std::string removeSales = "removevexa [{repos}] [sales]";
+  // What a delete killed in mid-write leaves goes with the next delete.
+  const std::string stale = "{data}{/}vexa_config.xml.4321.tmp";
+  const std::string other = "{data}{/}vexa_config.xml.4x.tmp";
+  RowSetup interrupted{"y\n", {}, {}, {{stale, "<con"}, {other, ""}}};
   run({
       {{"-delete", "sales"}, asked("sales") + "\n" + kSalesFiles, 0, {}, {removeSales},
-       answer("y\n"), kWithoutSales, {"removevexa: PATH={path}"}},
+       interrupted, kWithoutSales, {"removevexa: PATH={path}"}},
       {{"-delete", "sales"}, asked("sales") + "\n" + kSalesFiles, 0, {}, {removeSales},
        answer("Yes"), kWithoutSales},
       {{"-delete", "sales"}, asked("sales"), -1, {}, {}, answer("n\n")},
@@ -216,6 +220,8 @@ TEST_F(CommandTable, DeleteAsksThenRemovesTheEntryAndRunsTheRemovalScript) {
       {{"-delete", "local"}, asked("local") + "\n", 0, {}, {"removevexa [{repos}] [local]"},
        {"y", {}, {{"removevexa", -1}}}, kWithoutLocal},
   });
+  EXPECT_FALSE(std::filesystem::exists(expand(stale)));
+  EXPECT_TRUE(std::filesystem::exists(expand(other)));
 }
 
 TEST_F(CommandTable, DeleteOfARemoteDatabaseNeedsItsCredentials) {
