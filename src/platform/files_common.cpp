@@ -22,7 +22,7 @@ int removeStaleReplacements(const std::string& path) {
       continue;
     std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - 4);
     if (digits.find_first_not_of("0123456789") == std::string::npos &&
-        fs::remove(entry->path(), ignored))
+        entry->is_regular_file(ignored) && fs::remove(entry->path(), ignored))
       ++removed;
   }
   return removed;
