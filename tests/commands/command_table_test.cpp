@@ -178,11 +178,9 @@ TEST_F(CommandTable, StartHandsTheEngineAConfigurationPathWithSyntaxAsOneWord) {
   EXPECT_FALSE(std::filesystem::exists(expand("{data}{/}tmp{/}ran")));
 }
 
-const std::string kAsk =
-    "You are about to remove the zerin repository: {name}\nConfirm remove repository (Y/N): ";
 std::string asked(const std::string& name) {
-  std::string text = kAsk;
-  return text.replace(text.find("{name}"), 6, name);
+  return "You are about to remove the zerin repository: " + name +
+         "\nConfirm remove repository (Y/N): ";
 }
 const std::string kSalesFiles =
     "Info - please remove repository files from the following directory: \n\t{repos}{/}sales\n"

@@ -33,8 +33,6 @@ TEST(ParseConfigLine, AppliesOneEntry) {
        "concurrency,8",
        "old|60|100|5"},
       {"concurrency,", "old|60|100|0"},
-      {"concurrency,abc", "old|60|100|0"},
-      {"concurrency,-3", "old|60|100|-3"},
       {"concurrency,\"8\"", "old|60|100|0"},
       {"concurrency,12,5", "old|60|100|12"},
       {"timeout,7", "old|7|100|5"},
