@@ -7,10 +7,13 @@
 
 #include <string>
 
+// The path separator, and the device that reads as an empty file.
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
+inline constexpr char kNullDevice[] = "NUL";
 #else
 inline constexpr char kPathSeparator = '/';
+inline constexpr char kNullDevice[] = "/dev/null";
 #endif
 
 // The encoding of the tool's narrow text (arguments, paths, file contents):

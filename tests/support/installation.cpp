@@ -98,8 +98,9 @@ Installation::Installation()
 Installation::~Installation() {
   stopEngine();
   setNetworkTimeouts(connectMs_, receiveMs_);
-  // Standard input goes back to nothing, so that the file can go.
-  std::freopen(root_.native("no-input").c_str(), "w", stdin);
+  // Standard input goes back to nothing: Windows removes no folder that
+  // holds an open file.
+  std::freopen(kNullDevice, "r", stdin);
 }
 
 std::string Installation::expand(std::string text) const {

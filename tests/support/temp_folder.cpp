@@ -4,6 +4,7 @@
 #include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -18,9 +19,16 @@ TempFolder::TempFolder() {
   }
 }
 
+// On Windows an engine that was just told to stop holds its program and
+// folder a moment longer, and a folder that stays would make the next
+// folders' short names ambiguous.
 TempFolder::~TempFolder() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    std::error_code error;
+    fs::remove_all(path_, error);
+    if (!error) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
 }
 
 std::string TempFolder::native(const std::string& relative) const {
