@@ -128,7 +128,7 @@ TEST_F(CommandTable, StartByNameStartsTheDatabaseWhenItIsLocalThenTheEngine) {
        {"startvexa [{repos}]"}, busy},
       // A configuration of its own means a database elsewhere.
       {{"-start", "configured", "u", "p"},
-       launched("{data}{/}conf{/}engine.ini", "localhost:{engine}/?concurrency=5"), 0, {}, {},
+       launched("{data}{/}conf{/}engine.ini", "0.0.0.0:{engine}/?concurrency=5"), 0, {}, {},
        config},
       {{"-start", "farService", "u", "p"}, kDatabase, -1, {}, {"startvexa [{repos}]"}},
       {{"-start", "remote", "u", "p"}, "Error - no local services to stop\n", -1},
@@ -283,6 +283,7 @@ TEST_F(CommandTable, TheToolAsAProcess) {
   RowSetup up = process;
   up.engineStaysUp = true;
   up.files = {{kSalesConfig, "CONNECTION=x\n"}};
+  RowSetup said{"y", {}, {}, {{"{tool}{/}removevexa.writes", "0\nremoved\n"}}, false, true};
   run({
       {{}, "", 0, {}, {}, process},
       {{"-stop", "local"}, kUsage, -2, {}, {}, process},
@@ -293,8 +294,9 @@ TEST_F(CommandTable, TheToolAsAProcess) {
       {{"-stop", "sales", "u", "p"}, kStopping + kSent, 0, {}, {}, process},
       {{"-check", "sales", "u", "p"},
        "Zerin service not running on host localhost, port {engine}\n", -1, {}, {}, process},
-      {{"-delete", "sales"}, asked("sales") + "\n" + kSalesFiles, 0, {},
-       {"removevexa [{repos}] [sales]"}, {"y", {}, {}, {}, false, true}, kWithoutSales},
+      // What the tool says comes before what its script says.
+      {{"-delete", "sales"}, asked("sales") + "\n" + kSalesFiles + "removed\n", 0, {},
+       {"removevexa [{repos}] [sales]"}, said, kWithoutSales},
   });
 }
 
@@ -306,7 +308,7 @@ TEST_F(CommandTable, TheTraceExplainsEachOutcome) {
   RowSetup elsewhere;
   elsewhere.files = {{"{tool}{/}zerin.cfg", "repository_data_directory,\"{tool}{/}none\"\n"}};
   RowSetup failing{"", {}, {{"startvexa", 0}}};
-  RowSetup yes{"y"};
+  RowSetup remote{"y", {{"QUARRANODENAME", "node1"}}};
   const std::string descriptor = "descriptor {data}{/}vexa_config.xml";
   run({
       {{"-check", "a", "u", "pw#9"}, kNotFound, -1, {}, {}, malformed, nullptr, {},
@@ -328,9 +330,10 @@ TEST_F(CommandTable, TheTraceExplainsEachOutcome) {
       {{"-start", "sales", "u", "pw#9"}, kDatabase + "Stating Quarra server failed(ECode: 0)", -1,
        {}, {"startvexa [{repos}]"}, failing, nullptr, {},
        {"run through ", "exit code 0"}},
-      {{"-delete", "sales", "admin", "s3cret"}, asked("sales") + "\n" + kSalesFiles, 0, {},
-       {"removevexa [{repos}] [sales]"}, yes, kWithoutSales, {},
-       {"descriptor replaced", "run through ", "exit code 1", "!s3cret"}},
+      // The password also goes masked in the form the interpreter reads.
+      {{"-delete", "sales", "admin", "s3$cr3t"}, asked("sales") + "\n" + kSalesFiles, 0, {},
+       {"removevexa [{repos}] [sales] [admin] [s3$cr3t]"}, remote, kWithoutSales, {},
+       {"descriptor replaced", "run through ", "exit code 1", "!cr3t"}},
   });
 }
 

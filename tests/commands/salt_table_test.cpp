@@ -139,7 +139,8 @@ TEST_F(SaltTable, NamesFilesAndArgumentsThatHoldCommandSyntaxNeverReachTheInterp
   const std::string ran = "{tool}{/}ran";
   std::vector<std::string> names = {"x&echo y>" + ran, "x|echo y>" + ran};
   if (!scriptsRunInCmd())
-    names.insert(names.end(), {"x;touch " + ran, "$(touch " + ran + ")", "`touch " + ran + "`"});
+    names.insert(names.end(),
+                 {"x;touch " + ran, "$(touch " + ran + ")", "`touch " + ran + "`", "x$HOME"});
   RowSetup index, exports = listing("a\n");
   std::string printedImport, printedExport;
   for (const std::string& name : names) {

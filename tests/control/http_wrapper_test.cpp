@@ -105,11 +105,4 @@ TEST_F(Control, CopiesLeaveTheOriginalsConnectionOpen) {
   EXPECT_EQ(peer.requests().size(), 2u);
 }
 
-TEST_F(Control, NothingListeningLeavesTheResponseAsItWas) {
-  HttpWrapper http;
-  std::string response = "untouched";
-  EXPECT_EQ(http.httpPost("127.0.0.1", unusedPort(), "", "x", response), 1);
-  EXPECT_EQ(response, "untouched");
-}
-
 }  // namespace

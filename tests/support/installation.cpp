@@ -29,7 +29,7 @@ const char* const kDescriptor =
     "  <instance name=\"sales\" port=\"1\" vexaport=\"{engine}\" host=\"\"/>\n"
     "  <instance name=\"farService\" port=\"1\" vexahost=\"far.invalid\"/>\n"
     "  <instance name=\"configured\" port=\"1\" vexaport=\"{engine}\" "
-    "path=\"{data}{/}conf{/}engine.ini\"/>\n"
+    "vexalisteninghost=\"0.0.0.0\" path=\"{data}{/}conf{/}engine.ini\"/>\n"
     "</config>\n";
 
 namespace {

@@ -9,11 +9,13 @@
 // and ends with the code in NAME.code (0 when there is none; when the file
 // has a second line, only calls with that argument end so). When NAME.writes
 // exists, its first line is an argument number N and the rest is written to
-// the file that argument N names, as a listing script writes its list.
+// the file that argument N names, as a listing script writes its list, or to
+// standard output for 0, as a script says what it did.
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 
@@ -43,6 +45,7 @@ int main(int argc, char** argv) {
     std::ostringstream content;
     content << writes.rdbuf();
     if (index > 1 && index < argc) std::ofstream(argv[index], std::ios::binary) << content.str();
+    if (index == 1) std::cout << content.str();
   }
 
   std::ifstream code(home / (name + ".code"));
