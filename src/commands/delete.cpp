@@ -3,7 +3,6 @@
 #include "commands/status.h"
 #include "config/descriptor.h"
 #include "config/folders.h"
-#include "platform/script_syntax.h"
 #include "process/database.h"
 #include "process/script_runner.h"
 #include "util/output.h"
@@ -39,7 +38,7 @@ int deleteRepository(const std::string& toolFolder, const std::string& name) {
 
   std::string script = shortPath(getTemplatesPath(toolFolder,
                                                   scriptFileName("removevexa").c_str()));
-  std::string arguments = " " + quotedArgument(getRepositoriesPath(toolFolder, "")) + " " + name;
+  std::string arguments = " " + repositoriesArgument(toolFolder) + " " + name;
   if (!appendRemoteDatabaseCredentials(arguments)) return kFailure;
   return databaseScriptStatus(runScript(script, arguments, false));
 }

@@ -13,8 +13,12 @@ int startDatabaseServer(const std::string& toolFolder, bool showWindow) {
   printOut("Starting Quarra server...\n");
   std::string scriptPath = shortPath(getTemplatesPath(toolFolder,
                                                       scriptFileName("startvexa").c_str()));
-  std::string arguments = " " + quotedArgument(getRepositoriesPath(toolFolder, "")) + " ";
+  std::string arguments = " " + repositoriesArgument(toolFolder) + " ";
   return databaseScriptStatus(runScript(scriptPath, arguments, showWindow));
+}
+
+std::string repositoriesArgument(const std::string& toolFolder) {
+  return quotedArgument(getRepositoriesPath(toolFolder, ""));
 }
 
 int databaseScriptStatus(int exitCode) {

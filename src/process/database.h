@@ -5,6 +5,10 @@
 
 #include <string>
 
+// The first argument of both scripts: the repositories folder, quoted so
+// that the interpreter hands it over as it is.
+std::string repositoriesArgument(const std::string& toolFolder);
+
 // Runs the start script for the repositories folder; 0 when it reported
 // success, -1 (its message printed) otherwise.
 int startDatabaseServer(const std::string& toolFolder, bool showWindow);
