@@ -139,6 +139,10 @@ TEST_F(CommandTable, StartByNameStartsTheDatabaseWhenItIsLocalThenTheEngine) {
        {}, {"startvexa [{repos}]"}, {"", {}, {{"startvexa", 0}}}},
       {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
        {"", {}, {{"startvexa", -1}}, config.files}},
+      // A configuration not made yet has no short form: on Windows the
+      // path keeps the data folder's blank, so it goes in quotes.
+      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
+       {}, nullptr, {"vexa: arg2=" + kSalesConfig, "vexa: arg3=-t"}},
       // Without a PATH the engine gets the tool's folders alone, and PATH is
       // unset again afterwards.
       {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
@@ -258,6 +262,54 @@ TEST_F(CommandTable, TheDatabaseScriptsGetTheRepositoriesFolderUnexpanded) {
       {{"-delete", "remote"}, asked("remote") + "\n", 0, {},
        {"removevexa [" + odd + "{/}repositories] [remote]"}, setup},
   });
+}
+
+// Nothing may go that the descriptor still names: when it cannot be
+// rewritten, the removal script never runs and the file stays as it was.
+TEST_F(CommandTable, DeleteRemovesNothingWhileTheDescriptorCannotBeRewritten) {
+  const std::string descriptor = "{data}{/}vexa_config.xml";
+  // Windows words this "Access is denied."; Wine leaves out the "is".
+  const std::string denied = scriptsRunInCmd() ? "Access denied." : "Permission denied";
+  auto readOnly = [](const std::string& path) {
+    RowSetup setup{"y"};
+    setup.asProcess = true;
+    setup.readOnly = {path};
+    return setup;
+  };
+  const std::string refused =
+      "\nError - repository could not be removed from " + descriptor + ": " + denied + "\n";
+  std::vector<CommandRow> rows = {
+      {{"-delete", "sales"}, asked("sales") + refused, -1, {}, {}, readOnly(descriptor)},
+      // Not named there: nothing to keep, and the script runs as ever.
+      {{"-delete", "gone"}, asked("gone") + "\nError - repository was not found: gone\n", 0, {},
+       {"removevexa [{repos}] [gone]"}, readOnly(descriptor)},
+  };
+  // On Windows a folder's read-only flag keeps no file from being made in it.
+  if (!scriptsRunInCmd())
+    rows.push_back({{"-delete", "sales"}, asked("sales") + refused, -1, {}, {}, readOnly("{data}")});
+  run(rows);
+}
+
+// The trace names every path, host and port in full whatever the password
+// is, and shows "***" where the password stands.
+TEST_F(CommandTable, TheTraceHidesThePasswordAndNothingElse) {
+  RowSetup remote{"y", {{"QUARRANODENAME", "node1"}}};
+  std::vector<CommandRow> rows;
+  for (const std::string password : {"p", "e", "/", "1", "localhost", "***", "u"}) {
+    const std::vector<std::string> whole = {
+        "tool folder {tool}", "settings file {tool}{/}zerin.cfg", "descriptor {data}{/}vexa_config.xml",
+        "HTTP attempt 1 of 2: 127.0.0.1 port {gone}"};
+    rows.push_back({{"-check", "digitsGone", "u", password},
+                    "Zerin service not running on host 127.0.0.1, port {gone}\n", -1, {}, {}, {},
+                    nullptr, {}, whole});
+    std::vector<std::string> shown = {"tool folder {tool}", "descriptor {data}{/}vexa_config.xml",
+                                      "\"{repos}\" local u ***"};
+    if (password != "***") shown.push_back("!local u " + password);
+    rows.push_back({{"-delete", "local", "u", password}, asked("local") + "\n", 0, {},
+                    {"removevexa [{repos}] [local] [u] [" + password + "]"}, remote,
+                    kWithoutLocal, {}, shown});
+  }
+  run(rows);
 }
 
 // /bin/sh would run what a password holds unless every special character

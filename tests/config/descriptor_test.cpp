@@ -1,5 +1,6 @@
 #include "config/descriptor.h"
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "support/temp_folder.h"
 
@@ -119,12 +120,26 @@ TEST_F(Descriptor, RewrittenDescriptorReadsBackWithItsOtherCharacters) {
   EXPECT_TRUE(find(nullptr, "b", kept, true));
 }
 
-TEST_F(Descriptor, FailedRewriteKeepsTheOldDescriptor) {
+TEST_F(Descriptor, FailedRewriteKeepsTheOldDescriptorAndSaysWhy) {
+  const std::string descriptor = data_.native("vexa_config.xml");
   data_.write("vexa_config.xml", kRemovable);
-  std::filesystem::create_directory(replacementPath(data_.native("vexa_config.xml")));
+  // A folder where the replacement is to be written.
+  std::filesystem::create_directory(replacementPath(descriptor));
   RepositoryInstance instance;
-  EXPECT_TRUE(find(nullptr, "b", instance, false));
+  std::string reason;
+  setEnvironment("ZERINCTL_TRACE", "1");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(removeRepositoryInstance(descriptor, "b", instance, &reason), Removal::kNotRewritten);
+  const std::string traced = testing::internal::GetCapturedStderr();
+  setEnvironment("ZERINCTL_TRACE", "");
+  // The trace names the step that failed.
+  EXPECT_NE(traced.find("rewritten: creating " + replacementPath(descriptor) +
+                        " failed: " + reason),
+            std::string::npos)
+      << traced;
+  EXPECT_FALSE(find(nullptr, "b", instance, false));
   EXPECT_EQ(content(), kRemovable);
+  EXPECT_TRUE(!reason.empty() && reason.find_first_of("\r\n") == std::string::npos) << reason;
 }
 
 TEST_F(Descriptor, UnreadableDescriptorHoldsNoRepository) {

@@ -43,11 +43,8 @@ const char* const kScripts[][2] = {{"templates", "startvexa"},
 // Database scripts succeed with anything but 0 and 104; salt scripts with 0.
 const std::map<std::string, int> kDefaultExitCodes = {{"startvexa", 1}, {"removevexa", 1}};
 const char* const kRowVariables[] = {"VEXAUSER", "VEXAPASSWD", "QUARRANODENAME", "PATH"};
-
-std::string scriptText(const std::string& recorder, const std::string& name) {
-  if (kWindows) return "@\"" + recorder + "\" " + name + " %*\r\n";
-  return "#!/bin/sh\nexec \"" + recorder + "\" " + name + " \"$@\"\n";
-}
+const fs::perms kWritable = fs::perms::owner_write | fs::perms::group_write |
+                            fs::perms::others_write;
 
 // A variable's value, or none when it is not set: an empty PATH and no PATH
 // are different states to put back.
@@ -74,6 +71,11 @@ std::string instanceNames(const std::string& descriptor) {
 
 }  // namespace
 
+std::string recordingScript(const std::string& recorder, const std::string& name) {
+  if (kWindows) return "@\"" + recorder + "\" " + name + " %*\r\n";
+  return "#!/bin/sh\nexec \"" + recorder + "\" " + name + " \"$@\"\n";
+}
+
 Installation::Installation()
     : connectMs_(connectTimeoutMilliseconds()), receiveMs_(receiveTimeoutMilliseconds()) {
   setNetworkTimeouts(2000, 2000);
@@ -90,7 +92,7 @@ Installation::Installation()
   for (const auto& script : kScripts) {
     std::string relative = std::string("tool/") + script[0] + "/" + script[1] +
                            kScriptInterpreter.scriptSuffix;
-    root_.write(relative, scriptText(recorder, script[1]));
+    root_.write(relative, recordingScript(recorder, script[1]));
     fs::permissions(root_.native(relative), fs::perms::owner_all, fs::perm_options::add);
   }
 }
@@ -190,13 +192,17 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
   argv.push_back(nullptr);
   Outcome outcome;
   outcome.requestsBefore = peer_.requests().size();
-  outcome.instancesBefore = instanceNames(root_.read("data folder/vexa_config.xml"));
+  outcome.descriptorBefore = root_.read("data folder/vexa_config.xml");
+  for (const std::string& path : row.setup.readOnly)
+    fs::permissions(expand(path), kWritable, fs::perm_options::remove);
   const std::optional<std::string> pathBefore = variable("PATH");
 
   if (row.setup.asProcess) {
-    ProcessResult result =
-        runProcess(root_.native("tool/zerinctl" + std::string(kExecutableSuffix)),
-                   std::vector<std::string>(words.begin() + 1, words.end()), row.setup.input);
+    bool unprivileged = !row.setup.readOnly.empty();
+    if (unprivileged) handToUnprivilegedUser(root_.native());
+    ProcessResult result = runProcess(
+        root_.native("tool/zerinctl" + std::string(kExecutableSuffix)),
+        std::vector<std::string>(words.begin() + 1, words.end()), row.setup.input, unprivileged);
     outcome.printed = result.output;
     outcome.status = result.status == reportedStatus(row.status) ? row.status : result.status;
   } else {
@@ -220,6 +226,8 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
     if (!row.setup.engineStaysUp) stopEngine();
   }
   outcome.scriptCalls = lines(root_.read("tool/calls.log"));
+  for (const std::string& path : row.setup.readOnly)
+    fs::permissions(expand(path), kWritable, fs::perm_options::add);
   setEnvironment("ZERINCTL_TRACE", "");
   for (const auto& [name, value] : saved) setEnvironment(name, value.value_or(""));
   return outcome;
@@ -245,9 +253,11 @@ void Installation::check(const CommandRow& row, size_t index, const Outcome& out
   for (const std::string& call : row.scripts) scripts.push_back(expand(call));
   EXPECT_EQ(outcome.scriptCalls, scripts) << where;
 
-  std::string names = instanceNames(root_.read("data folder/vexa_config.xml"));
-  EXPECT_EQ(names, row.instancesAfter != nullptr ? row.instancesAfter : outcome.instancesBefore)
-      << where;
+  std::string descriptor = root_.read("data folder/vexa_config.xml");
+  if (row.instancesAfter != nullptr)
+    EXPECT_EQ(instanceNames(descriptor), row.instancesAfter) << where;
+  else
+    EXPECT_EQ(descriptor, outcome.descriptorBefore) << where << ": descriptor changed";
 
   for (const std::string& entry : row.recorded) {
     size_t colon = entry.find(": ");

@@ -29,6 +29,9 @@ struct RowSetup {
   // what only a process shows: its own folder, its exit status as the
   // platform reports it, a child that outlives it.
   bool asProcess = false;
+  // Paths made read-only for the row. A process row then runs as a user
+  // who may not write them (root may write anything on POSIX).
+  std::vector<std::string> readOnly = {};
 };
 
 // One command line and everything that must come of it. Texts may hold
@@ -44,7 +47,8 @@ struct CommandRow {
   std::vector<std::string> requests = {};  // "PING localhost" per request the peer saw
   std::vector<std::string> scripts = {};   // "removevexa [arg]..." per script run
   RowSetup setup = {};
-  // Names of the descriptor's instances after the command; nullptr: unchanged.
+  // Names of the descriptor's instances after the command; nullptr: the file
+  // unchanged, byte for byte.
   const char* instancesAfter = nullptr;
   // Lines that the last run of a script, or the engine, must have recorded:
   // "startvexa: VEXAUSER=u", "vexa: arg2=..." ("vexa: !VEXAUSER" for unset).
@@ -71,7 +75,7 @@ class Installation : public testing::Test {
  private:
   void reset(const RowSetup& setup);
   struct Outcome {
-    std::string printed, errors, instancesBefore;
+    std::string printed, errors, descriptorBefore;
     int status = 0;
     size_t requestsBefore = 0;
     std::vector<std::string> scriptCalls, engineRecord;
@@ -92,6 +96,10 @@ class Installation : public testing::Test {
   const int gone_ = unusedPort(), engine_ = unusedPort();
   const int connectMs_, receiveMs_;
 };
+
+// A script that hands its name and arguments to the recorder at `recorder`
+// (see recorder_main.cpp), which appends them to calls.log beside itself.
+std::string recordingScript(const std::string& recorder, const std::string& name);
 
 // The instances every row starts with.
 extern const char* const kDescriptor;
