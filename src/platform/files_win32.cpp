@@ -61,6 +61,12 @@ bool writeNewFile(const std::string& path, const std::string& content, FileFailu
 
 bool replaceFileContents(const std::string& path, const std::string& content,
                          FileFailure* failure) {
+  // A read-only file is one that nobody may change, whatever its folder
+  // allows. Windows refuses to move over it, but with the error a passing
+  // reader causes, which would be waited for in vain.
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    return failed(failure, "checking that " + path + " may be written", ERROR_ACCESS_DENIED);
   std::string temporary = replacementPath(path);
   if (!writeNewFile(temporary, content, failure)) return false;
   // A reader that has the file open without sharing deletion makes the move

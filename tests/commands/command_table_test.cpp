@@ -119,6 +119,10 @@ TEST_F(CommandTable, StartByNameStartsTheDatabaseWhenItIsLocalThenTheEngine) {
       // as the tool found it.
       "startvexa: !VEXAUSER", "startvexa: PATH={path}"};
   run({
+      // A configuration that no row has made yet has no short form: on
+      // Windows the path keeps the data folder's blank, so it goes in quotes.
+      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
+       {}, nullptr, {"vexa: arg2=" + kSalesConfig, "vexa: arg3=-t"}},
       {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
        config, nullptr, engineSeen},
       {{"-startdebug", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
@@ -139,10 +143,6 @@ TEST_F(CommandTable, StartByNameStartsTheDatabaseWhenItIsLocalThenTheEngine) {
        {}, {"startvexa [{repos}]"}, {"", {}, {{"startvexa", 0}}}},
       {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
        {"", {}, {{"startvexa", -1}}, config.files}},
-      // A configuration not made yet has no short form: on Windows the
-      // path keeps the data folder's blank, so it goes in quotes.
-      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
-       {}, nullptr, {"vexa: arg2=" + kSalesConfig, "vexa: arg3=-t"}},
       // Without a PATH the engine gets the tool's folders alone, and PATH is
       // unset again afterwards.
       {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
