@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ConfigSettings expected = once;
   expected.concurrency = 7;
   expected.repositoryDataDirectory = "a b";
-  ConfigSettings again = read(
-      folder, input + "\n" + input + "\nconcurrency, 7\nrepository_data_directory, \"a b\"\n");
+  ConfigSettings again = read(folder, input + "\n" + input +
+                                          "\nconcurrency, 7\nrepository_data_directory, \"a b\"\n");
   if (!same(again, expected)) std::abort();
   return 0;
 }

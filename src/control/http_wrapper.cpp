@@ -111,12 +111,11 @@ int HttpWrapper::httpPost(const std::string& host, int port, const std::string& 
       continue;
     }
 
+    auto receive = [this](char* buffer, size_t size) {
+      return receiveBytes(socketHandle, buffer, size);
+    };
     std::string received;
-    bool timedOut = httpReceiveAnswer(
-                        [this](char* buffer, size_t size) {
-                          return receiveBytes(socketHandle, buffer, size);
-                        },
-                        received) == kTimedOut;
+    bool timedOut = httpReceiveAnswer(receive, received) == kTimedOut;
     if (traceEnabled() && !received.empty()) trace("answer: %s", describeAnswer(received).c_str());
     if (timedOut) {
       // A wait that ran out spends the attempt, whatever has arrived by then.
