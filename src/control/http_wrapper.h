@@ -56,6 +56,7 @@ class ZERINCTL_EXPORT HttpWrapper {
 // `receive` reported (0 for a closed connection, kTimedOut, -1).
 long httpReceiveAnswer(const std::function<long(char*, std::size_t)>& receive,
                        std::string& received);
+
 // Whether `text`, the answer received so far, is complete. `expected` starts
 // at 0 and carries the total length, once known, from one call to the next.
 bool httpAnswerFinished(const std::string& text, int& expected);
