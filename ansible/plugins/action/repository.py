@@ -37,6 +37,13 @@ class ActionModule(ActionBase):
         result = super(ActionModule, self).run(tmp, task_vars)
         validation, params = self.validate_argument_spec(
             SPEC, required_together=[["port", "connection_file"]])
-        run = runner(self, task_vars, params["tool_folder"])
-        result.update(ensure_repository(params, run, is_windows(self), self._task.check_mode))
+        check_mode = self._task.check_mode
+        # In check mode only -check runs, which changes nothing: the command
+        # modules must run it rather than skip it.
+        self._task.check_mode = False
+        try:
+            run = runner(self, task_vars, params["tool_folder"])
+            result.update(ensure_repository(params, run, is_windows(self), check_mode))
+        finally:
+            self._task.check_mode = check_mode
         return remove_values(result, validation._no_log_values)
