@@ -98,8 +98,7 @@ class Installation:
         with tempfile.TemporaryFile() as out:
             try:
                 done = subprocess.run(argv, cwd=self.local(self.folder), env=self.env, stdout=out,
-                                      stderr=subprocess.DEVNULL, timeout=120,
-                                      input=None if stdin is None else (stdin + "\n").encode())
+                                      stderr=subprocess.DEVNULL, timeout=120, **feed(stdin))
             except OSError as error:
                 return None, str(error)
             out.seek(0)
@@ -135,6 +134,13 @@ class Installation:
     def remove(self):
         self.stop_engines()
         shutil.rmtree(self.temp, ignore_errors=True)
+
+
+def feed(stdin):
+    """subprocess.run's arguments for STDIN, a line end added as the command module does."""
+    if stdin is None:
+        return {"stdin": subprocess.DEVNULL}
+    return {"input": (stdin + "\n").encode()}
 
 
 def wine_prefix():

@@ -33,7 +33,7 @@ class Playbooks(unittest.TestCase):
         env = dict(os.environ, ANSIBLE_NOCOLOR="1", ANSIBLE_RETRY_FILES_ENABLED="0")
         return subprocess.run(["ansible-playbook", "-i", "localhost,", "-e", "@" + f.name]
                               + list(options) + [os.path.join(PLAYBOOKS, playbook)],
-                              env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                              env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                               universal_newlines=True, timeout=600)
 
     def test_every_state_and_salts_with_no_secret_in_the_verbose_output(self):
