@@ -13,6 +13,7 @@ import support
 from support import DB_PASSWORD, PASSWORD, PIN
 
 PLAYBOOKS = os.path.join(support.HERE, "playbooks")
+DEMO = os.path.join(support.ROOT, "ansible", "demo.yml")
 
 
 @unittest.skipUnless(support.built("native"), "no POSIX build in build/native")
@@ -24,9 +25,10 @@ class Playbooks(unittest.TestCase):
         os.makedirs(salts)
         self.vars = {"tool_folder": self.inst.root, "quarra_home": self.inst.file("quarra"),
                      "salts_folder": salts, "password": PASSWORD, "db_password": DB_PASSWORD,
-                     "pin": PIN, "timeout": 10}
+                     "pin": PIN, "timeout": 10, "demo": self.inst.root}
 
     def play(self, playbook, *options):
+        """Runs PLAYBOOK (from tests/playbooks unless a path) with self.vars."""
         with tempfile.NamedTemporaryFile("w", suffix=".json", delete=False) as f:
             json.dump(self.vars, f)
         self.addCleanup(os.remove, f.name)
@@ -52,6 +54,16 @@ class Playbooks(unittest.TestCase):
         spent = time.monotonic() - began
         self.assertEqual(done.returncode, 0, done.stdout[-3000:])
         self.assertLess(spent, self.vars["timeout"] + 5)
+
+    def test_the_readme_playbook_as_it_stands(self):
+        with open(DEMO) as f:
+            playbook = f.read()
+        with open(os.path.join(support.ROOT, "README.md")) as f:
+            self.assertIn(playbook, f.read())
+        done = self.play(DEMO)
+        self.assertEqual(done.returncode, 0, done.stdout[-3000:])
+        self.assertTrue(os.path.isfile(self.inst.file("salts/vexaexportSaltIndex.txt")))
+        self.assertNotIn('name="sales"', open(self.inst.file("data/vexa_config.xml")).read())
 
 
 if __name__ == "__main__":
