@@ -55,21 +55,21 @@ install(PROGRAMS ${demo_salt_scripts} DESTINATION ${demo_destination}/vexa)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${doc_destination})
 if(NOT WIN32)
   install(PROGRAMS ${demo_scripts}/tour.sh DESTINATION ${demo_destination})
-  # Compressed as Debian wants them (-n: no name or time, so the same bytes
-  # every build).
+  # Compressed while installing, as Debian wants them (-n: no name or time
+  # stamp, so the same bytes every time), whichever targets were built.
   find_program(ZERINCTL_GZIP gzip REQUIRED)
-  set(compressed ${PROJECT_BINARY_DIR}/compressed)
-  foreach(source docs/zerinctl.1 docs/changelog)
+  foreach(pair "docs/zerinctl.1|${CMAKE_INSTALL_MANDIR}/man1" "docs/changelog|${doc_destination}")
+    string(REPLACE "|" ";" pair "${pair}")
+    list(GET pair 0 source)
+    list(GET pair 1 destination)
     get_filename_component(name ${source} NAME)
-    add_custom_command(OUTPUT ${compressed}/${name}.gz
-                       COMMAND ${CMAKE_COMMAND} -E make_directory ${compressed}
-                       COMMAND ${ZERINCTL_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/${source} > ${compressed}/${name}.gz
-                       DEPENDS ${PROJECT_SOURCE_DIR}/${source} VERBATIM)
+    install(CODE "set(folder \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}\")
+      file(MAKE_DIRECTORY \"\${folder}\")
+      message(STATUS \"Installing: \${folder}/${name}.gz\")
+      execute_process(COMMAND \"${ZERINCTL_GZIP}\" -9n -c \"${PROJECT_SOURCE_DIR}/${source}\"
+                      OUTPUT_FILE \"\${folder}/${name}.gz\" COMMAND_ERROR_IS_FATAL ANY)")
   endforeach()
-  add_custom_target(compressed_docs ALL DEPENDS ${compressed}/zerinctl.1.gz ${compressed}/changelog.gz)
-  install(FILES ${compressed}/zerinctl.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  install(FILES ${compressed}/changelog.gz ${PROJECT_SOURCE_DIR}/docs/copyright
-          DESTINATION ${doc_destination})
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/copyright DESTINATION ${doc_destination})
 endif()
 
 set(CPACK_PACKAGE_NAME zerinctl)
