@@ -91,6 +91,12 @@ class Flavour:
         self.assertTrue(result["failed"])
         self.assertEqual(result["commands"], [])
 
+    def test_a_tool_that_cannot_run_fails_with_the_reason(self):
+        for state in ("started", "absent"):
+            result = self.ensure(state=state, tool_folder=self.inst.native(self.inst.file("nosuch")))
+            self.assertTrue(result["failed"], state)
+            self.assertTrue(result["msg"].startswith("cannot run "), result["msg"])
+
     def test_salts_export_again_and_import(self):
         out = self.inst.file("exported")
         os.makedirs(out)

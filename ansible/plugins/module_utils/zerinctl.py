@@ -264,8 +264,8 @@ def ensure_repository(params, run, windows, check_mode=False, clock=time.monoton
     step = remove if params["state"] == "absent" else converge
     failure = step(tool, params, result, check_mode, clock, sleep)
     result.update(commands=tool.commands, stdout_lines=tool.lines)
-    if failure:
-        result.update(failed=True, msg=failure)
+    if failure or tool.error:
+        result.update(failed=True, msg=tool.error or failure)
     return result
 
 
