@@ -71,6 +71,10 @@ class Flavour:
         result = self.ensure(**endpoint)
         self.assertOk(result, True, True)
         self.assertIn("_VEXADEFAULT_", result["commands"][1])
+        # A service elsewhere is not stopped: the tool would refuse or send nothing.
+        result = self.ensure(state="stopped", host="127.0.0.1", **endpoint)
+        self.assertEqual(result["commands"][1:], [])
+        self.assertIn("runs on 127.0.0.1, not on this machine", result["msg"])
         self.assertOk(self.ensure(state="stopped", **endpoint), True, False)
         # The tool's own words for an unreadable connection file.
         result = self.ensure(port=self.inst.port, connection_file=config + ".missing")
