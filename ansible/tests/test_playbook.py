@@ -2,6 +2,7 @@
 installation, with the collection as ANSIBLE_COLLECTIONS_PATH has it
 installed (scripts/test.sh installs it there from the built tarball)."""
 
+import ast
 import json
 import os
 import subprocess
@@ -64,6 +65,24 @@ class Playbooks(unittest.TestCase):
         self.assertEqual(done.returncode, 0, done.stdout[-3000:])
         self.assertTrue(os.path.isfile(self.inst.file("salts/vexaexportSaltIndex.txt")))
         self.assertNotIn('name="sales"', open(self.inst.file("data/vexa_config.xml")).read())
+
+
+class Documentation(unittest.TestCase):
+    def test_documentation_parses_and_names_what_the_action_takes(self):
+        done = subprocess.run(["ansible-doc", "--json", "zerin.admin.repository", "zerin.admin.salts"],
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, universal_newlines=True)
+        self.assertEqual(done.returncode, 0)
+        docs = json.loads(done.stdout)
+        for module in ("repository", "salts"):
+            with open(os.path.join(support.ROOT, "ansible", "plugins", "action", module + ".py")) as f:
+                spec = next(ast.literal_eval(node.value) for node in ast.parse(f.read()).body
+                            if isinstance(node, ast.Assign) and node.targets[0].id == "SPEC")
+            options = docs["zerin.admin." + module]["doc"]["options"]
+            self.assertEqual(sorted(options), sorted(spec), module)
+            for name, option in spec.items():
+                documented = options[name]
+                self.assertEqual((documented["type"], documented.get("default"), documented.get("required", False)),
+                                 (option["type"], option.get("default"), option.get("required", False)), name)
 
 
 if __name__ == "__main__":

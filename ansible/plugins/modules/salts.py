@@ -17,8 +17,8 @@ description:
     salt (I(salt)) or for all of them, on POSIX and Windows hosts alike.
   - An export is changed only when the files it wrote differ from those that
     were there before (compared by checksum on the host).
-  - An import is changed whenever it runs: the secure store cannot be asked
-    what it holds, so the module cannot tell an import that changed nothing.
+  - An import is changed whenever it runs, since the secure store cannot be
+    asked what it holds and so an import that changed nothing cannot be told.
   - A salt that fails fails the task, which names every salt that failed.
   - Runs as an action plugin that calls M(ansible.builtin.command) on POSIX
     hosts and M(ansible.windows.win_command) on Windows hosts.
