@@ -1,6 +1,7 @@
-"""Real ansible-playbook runs against localhost on a copy of the POSIX demo
-installation, with the collection as ANSIBLE_COLLECTIONS_PATH has it
-installed (scripts/test.sh installs it there from the built tarball)."""
+"""The installed collection, as ANSIBLE_COLLECTIONS_PATH has it (installed
+there from the built tarball by scripts/test-ansible.sh): its documentation,
+and real ansible-playbook runs against localhost on a copy of the POSIX demo
+installation."""
 
 import ast
 import json
