@@ -2,6 +2,7 @@
 tests: the POSIX build directly, the Windows build under Wine."""
 
 import hashlib
+import ntpath
 import os
 import shutil
 import socket
@@ -25,17 +26,10 @@ def build_folder(flavour):
 
 
 def free_port():
-    """A port whose neighbour below is free too (the descriptor names port - 1)."""
-    while True:
-        with socket.socket() as s:
-            s.bind(("127.0.0.1", 0))
-            port = s.getsockname()[1]
-        with socket.socket() as s:
-            try:
-                s.bind(("127.0.0.1", port - 1))
-                return port
-            except OSError:
-                continue
+    """A port nothing listens on now (the descriptor names it minus one)."""
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
 
 
 class Installation:
@@ -93,16 +87,23 @@ class Installation:
         """(rc, stdout) of one command line, in the tool's folder, as a host
         would run it. Output goes through a file: an engine the tool starts
         could otherwise hold a pipe open."""
+        folder = self.local((ntpath if self.windows else os.path).dirname(argv[0]))
         if self.windows:
             argv = ["wine"] + argv
-        with tempfile.TemporaryFile() as out:
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             try:
-                done = subprocess.run(argv, cwd=self.local(self.folder), env=self.env, stdout=out,
-                                      stderr=subprocess.DEVNULL, timeout=120, **feed(stdin))
+                done = subprocess.run(argv, cwd=folder, env=self.env, stdout=out, stderr=err,
+                                      timeout=120, **feed(stdin))
             except OSError as error:
                 return None, str(error)
             out.seek(0)
-            return done.returncode, out.read().decode("utf-8", "replace")
+            err.seek(0)
+            text = out.read().decode("utf-8", "replace")
+            # The tool itself ends with 0, -1 or -2 and says something; else
+            # the program did not run, as a host would report it.
+            if not text and done.returncode not in (0, 254, 255):
+                return None, "exit code %d: %s" % (done.returncode, err.read().decode("utf-8", "replace"))
+            return done.returncode, text
 
     def fingerprint(self, path, folder):
         """As ansible.builtin.find / stat report them: sha1 by path."""
@@ -122,6 +123,7 @@ class Installation:
                   "-stop", "sales", "-", "-"])
         if self.windows:
             subprocess.run(["wineserver", "-k"], env=self.env, check=False)
+            subprocess.run(["wineserver", "-w"], env=self.env, check=False)
             return
         engine = self.file("vexa/vexa")
         for pid in os.listdir("/proc"):

@@ -126,6 +126,7 @@ class Tool:
         self.commands = []
         self.lines = []
         self.error = None
+        self.status = None
 
     def __call__(self, args, stdin=None):
         """(status, lines) of one run; status None when it could not run."""
@@ -137,11 +138,17 @@ class Tool:
             return None, []
         lines = out.splitlines()
         self.lines.extend(lines)
-        return status(rc), lines
+        self.status = status(rc)
+        return self.status, lines
 
 
 def said(lines):
     return " / ".join(lines) or "(nothing)"
+
+
+def unexpected(tool, lines):
+    """What to say about output that none of the expected lines is in."""
+    return "zerinctl printed %s, exit status %s" % (said(lines), tool.status)
 
 
 def check(tool, args, result):
@@ -174,7 +181,7 @@ def after_wait(state, lines, params, tool, word, verb):
         return "the service of %s has not %s within the timeout of %s s after %s; the tool said: %s" % (
             params["name"], verb, params["timeout"], word, said(tool.lines))
     if state in ("error", "unknown"):
-        return "checking %s after %s failed: %s" % (params["name"], word, said(lines))
+        return "checking %s after %s failed: %s" % (params["name"], word, unexpected(tool, lines))
     return None
 
 
@@ -211,8 +218,10 @@ def converge(tool, params, result, check_mode, clock, sleep):
     if want != "stopped" and (params.get("user") is None or params.get("password") is None):
         return "state %s needs user and password, the engine's credentials" % want
     state, lines = check(tool, check_args(params), result)
-    if state in ("unknown", "error"):
+    if state == "unknown":
         return said(lines)
+    if state == "error":
+        return unexpected(tool, lines)
     running = state == "running"
     if (want == "started" and running) or (want == "stopped" and not running):
         return None
@@ -239,7 +248,7 @@ def remove(tool, params, result, check_mode, clock, sleep):
     if state == "unknown":
         return None
     if state == "error":
-        return said(lines)
+        return unexpected(tool, lines)
     result["changed"] = True
     if check_mode:
         return None
@@ -290,7 +299,7 @@ def move_salts(params, run, windows, fingerprint):
         result.update(failed=True, failed_salts=failed,
                       msg="salts that failed to %s: %s" % (params["direction"], ", ".join(failed)))
     elif code != 0:
-        result.update(failed=True, msg=said(lines))
+        result.update(failed=True, msg=unexpected(tool, lines))
     elif export:
         after = fingerprint(params["path"], folder)
         result["changed"] = any(before.get(path) != digest for path, digest in after.items())
