@@ -51,7 +51,6 @@ class Installation:
             shutil.copy(os.path.join(prefix, "bin", "zerinctl"), self.root)
         shutil.rmtree(prefix)
         os.makedirs(os.path.join(self.root, "quarra"))
-        os.makedirs(os.path.join(self.root, "data", "tmp"), exist_ok=True)
         self.port = free_port()
         self.edit("data/vexa_config.xml", 'port="18200"', 'port="%d"' % (self.port - 1))
         with open(self.file("templates/SOPIN.txt")) as f:
@@ -62,7 +61,9 @@ class Installation:
         for name in ("QUARRANODENAME", "VEXAUSER", "VEXAPASSWD", "ZERINCTL_TRACE"):
             self.env.pop(name, None)
         if self.windows:
-            self.env.update(WINEPREFIX=wine_prefix(), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=")
+            # The prefix of the Windows build's tests, for cmake/wine-run.sh and wineserver.
+            prefix = os.environ.get("ZERINCTL_WINEPREFIX") or os.path.join(build_folder("mingw"), "wineprefix")
+            self.env.update(ZERINCTL_WINEPREFIX=prefix, WINEPREFIX=prefix)
 
     def file(self, relative):
         return os.path.join(self.root, *relative.split("/"))
@@ -89,11 +90,12 @@ class Installation:
         could otherwise hold a pipe open."""
         folder = self.local((ntpath if self.windows else os.path).dirname(argv[0]))
         if self.windows:
-            argv = ["wine"] + argv
+            argv = ["sh", os.path.join(ROOT, "cmake", "wine-run.sh")] + argv
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             try:
-                done = subprocess.run(argv, cwd=folder, env=self.env, stdout=out, stderr=err,
-                                      timeout=120, **feed(stdin))
+                # The command module adds a line end to stdin.
+                done = subprocess.run(argv, cwd=folder, env=self.env, stdout=out, stderr=err, timeout=120,
+                                      input=None if stdin is None else (stdin + "\n").encode())
             except OSError as error:
                 return None, str(error)
             out.seek(0)
@@ -136,24 +138,6 @@ class Installation:
     def remove(self):
         self.stop_engines()
         shutil.rmtree(self.temp, ignore_errors=True)
-
-
-def feed(stdin):
-    """subprocess.run's arguments for STDIN, a line end added as the command module does."""
-    if stdin is None:
-        return {"stdin": subprocess.DEVNULL}
-    return {"input": (stdin + "\n").encode()}
-
-
-def wine_prefix():
-    prefix = os.environ.get("ZERINCTL_WINEPREFIX") or os.path.join(build_folder("mingw"), "wineprefix")
-    if not os.path.isfile(os.path.join(prefix, "system.reg")):
-        os.makedirs(prefix, exist_ok=True)
-        env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=")
-        subprocess.run(["wine", "wineboot", "--init"], env=env, check=False,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=env, check=False)
-    return prefix
 
 
 def built(flavour):

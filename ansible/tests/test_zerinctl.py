@@ -90,11 +90,6 @@ class Flavour:
         result = self.ensure(name="nosuch", state="absent")
         self.assertFalse(result.get("failed") or result["changed"], result)
 
-    def test_start_needs_credentials(self):
-        result = self.ensure(password=None)
-        self.assertTrue(result["failed"])
-        self.assertEqual(result["commands"], [])
-
     def test_a_tool_that_cannot_run_fails_with_the_reason(self):
         for state in ("started", "absent"):
             result = self.ensure(state=state, tool_folder=self.inst.native(self.inst.file("nosuch")))
