@@ -10,6 +10,8 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 out="$here/build/ansible"
+# Ansible refuses to run in any other encoding.
+export LC_ALL=C.UTF-8
 
 if [ ! -x "$here/build/native/bin/zerinctl" ] || [ ! -x "$here/build/native/bin/vexa" ]; then
   "$here/scripts/build.sh" native zerinctl vexa
