@@ -11,7 +11,8 @@ from ansible.module_utils.common.text.converters import to_text
 
 
 def is_windows(action):
-    return getattr(action._connection._shell, "SHELL_FAMILY", "") == "powershell"
+    """A Windows host, reached through the powershell or the cmd shell."""
+    return getattr(action._connection._shell, "_IS_WINDOWS", False)
 
 
 def runner(action, task_vars, chdir):
