@@ -42,15 +42,6 @@ instance_names() {
   xmlstarlet sel -t -m '//instance' -v '@name' -n "$1"
 }
 
-# A localhost port above 1024 that is free right now.
-free_port() {
-  python3 -c '
-import socket
-while True:
-    s = socket.socket(); s.bind(("127.0.0.1", 0)); p = s.getsockname()[1]; s.close()
-    if p > 1024: print(p); break'
-}
-
 # The descriptor of DIR (laid out as above) names one local repository, r1,
 # whose service listens on PORT, with its vexa.ini.
 lay_out_r1() {
