@@ -41,16 +41,6 @@ cleanup() {
 trap cleanup EXIT
 private_binaries "$work" zerinctl vexa
 
-# A localhost port nothing listens on right now (and whose predecessor is a
-# valid port, as the descriptor names the service's port minus one).
-free_port() {
-  python3 -c '
-import socket
-while True:
-    s = socket.socket(); s.bind(("127.0.0.1", 0)); p = s.getsockname()[1]; s.close()
-    if p > 1024: print(p); break'
-}
-
 # Waits (bounded) until something accepts connections on 127.0.0.1:$1.
 wait_listening() {
   for ((k = 0; k < 100; ++k)); do

@@ -30,3 +30,13 @@ private_binaries() {
   echo "binaries: ${bin#"$here"/} as of $(stat -c %y "$bin/$1" | cut -d. -f1)"
   bin="$work/bin"
 }
+
+# A localhost port nothing listens on right now (and whose predecessor is a
+# valid port, as the descriptor names the service's port minus one).
+free_port() {
+  python3 -c '
+import socket
+while True:
+    s = socket.socket(); s.bind(("127.0.0.1", 0)); p = s.getsockname()[1]; s.close()
+    if p > 1024: print(p); break'
+}

@@ -41,3 +41,18 @@ generate_descriptor() {
 instance_names() {
   xmlstarlet sel -t -m '//instance' -v '@name' -n "$1"
 }
+
+# The descriptor of DIR (laid out as above) names one local repository, r1,
+# whose service listens on PORT, with its vexa.ini.
+lay_out_r1() {
+  local dir=$1 port=$2
+  mkdir -p "$dir/data/repositories/r1"
+  printf 'CONNECTION=host=localhost;port=%d;database=r1\n' $((port - 1)) \
+    >"$dir/data/repositories/r1/vexa.ini"
+  cat >"$dir/data/vexa_config.xml" <<EOF
+<?xml version="1.0" encoding="UTF-8"?>
+<repositories>
+  <instance name="r1" port="$((port - 1))" host="localhost" path=""/>
+</repositories>
+EOF
+}

@@ -48,23 +48,10 @@ cleanup() {
 trap cleanup EXIT
 private_binaries "$work" zerinctl vexa
 
-port=$(python3 -c '
-import socket
-while True:
-    s = socket.socket(); s.bind(("127.0.0.1", 0)); p = s.getsockname()[1]; s.close()
-    if p > 1024: print(p); break')
-
+port=$(free_port)
 install="$work/install"
 lay_out_installation "$install" "$bin"
-mkdir -p "$install/data/repositories/r1"
-printf 'CONNECTION=host=localhost;port=%d;database=r1\n' $((port - 1)) \
-  >"$install/data/repositories/r1/vexa.ini"
-cat >"$install/data/vexa_config.xml" <<EOF
-<?xml version="1.0" encoding="UTF-8"?>
-<repositories>
-  <instance name="r1" port="$((port - 1))" host="localhost" path=""/>
-</repositories>
-EOF
+lay_out_r1 "$install" "$port"
 tool="$install/zerinctl"
 
 now_us() { echo "${EPOCHREALTIME/./}"; }

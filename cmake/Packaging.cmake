@@ -1,11 +1,14 @@
 # Installation and packages. Each target installs the tool and a demo
 # installation around the stand-in engine, built from demo/:
 #
-#   POSIX    bin/zerinctl, share/man/man1/zerinctl.1, share/doc/zerinctl/,
-#            and share/zerinctl/demo/: zerin.cfg, templates/ (the database
-#            scripts and the template files), vexa/ (the engine, the salt
-#            scripts and the secure store), data/, and tour.sh, which runs the
-#            tour on a copy of it. Packages: TGZ and DEB.
+#   POSIX    bin/zerinctl, share/man/man1/zerinctl.1.gz, share/doc/zerinctl/
+#            (README.md, copyright, changelog.gz), lib/zerinctl/vexa
+#            (the engine, a compiled program, which Debian keeps out of
+#            share/), and share/zerinctl/demo/: zerin.cfg, templates/ (the
+#            database scripts and the template files), vexa/ (a link to the
+#            engine, the salt scripts and the secure store), data/, and
+#            tour.sh, which runs the tour on a copy of it. Packages: TGZ and
+#            DEB.
 #   Windows  zerinctl.exe in the demo installation's own folder, beside
 #            zerin.cfg, templates\, vexa\ and data\, so that the unpacked
 #            folder is an installation that works as it is. Package: ZIP.
@@ -30,7 +33,16 @@ else()
 endif()
 
 install(TARGETS zerinctl RUNTIME DESTINATION ${tool_destination})
-install(TARGETS vexa RUNTIME DESTINATION ${demo_destination}/vexa)
+if(WIN32)
+  install(TARGETS vexa RUNTIME DESTINATION ${demo_destination}/vexa)
+else()
+  # The tool looks for the engine in its installation's vexa/ folder; a
+  # relative link keeps the installed tree movable.
+  install(TARGETS vexa RUNTIME DESTINATION lib/zerinctl)
+  install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${demo_destination}/vexa\")
+    file(CREATE_LINK ../../../../lib/zerinctl/vexa
+         \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${demo_destination}/vexa/vexa\" SYMBOLIC)")
+endif()
 install(DIRECTORY ${demo_source}/common/ DESTINATION ${demo_destination})
 # The engine's working folder; the repository there has no files of its own.
 install(DIRECTORY DESTINATION ${demo_destination}/data/tmp)
@@ -43,7 +55,21 @@ install(PROGRAMS ${demo_salt_scripts} DESTINATION ${demo_destination}/vexa)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${doc_destination})
 if(NOT WIN32)
   install(PROGRAMS ${demo_scripts}/tour.sh DESTINATION ${demo_destination})
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/zerinctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # Compressed while installing, as Debian wants them (-n: no name or time
+  # stamp, so the same bytes every time), whichever targets were built.
+  find_program(ZERINCTL_GZIP gzip REQUIRED)
+  foreach(pair "docs/zerinctl.1|${CMAKE_INSTALL_MANDIR}/man1" "docs/changelog|${doc_destination}")
+    string(REPLACE "|" ";" pair "${pair}")
+    list(GET pair 0 source)
+    list(GET pair 1 destination)
+    get_filename_component(name ${source} NAME)
+    install(CODE "set(folder \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}\")
+      file(MAKE_DIRECTORY \"\${folder}\")
+      message(STATUS \"Installing: \${folder}/${name}.gz\")
+      execute_process(COMMAND \"${ZERINCTL_GZIP}\" -9n -c \"${PROJECT_SOURCE_DIR}/${source}\"
+                      OUTPUT_FILE \"\${folder}/${name}.gz\" COMMAND_ERROR_IS_FATAL ANY)")
+  endforeach()
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/copyright DESTINATION ${doc_destination})
 endif()
 
 set(CPACK_PACKAGE_NAME zerinctl)

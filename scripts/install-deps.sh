@@ -21,10 +21,13 @@ elif [ ! -f "$deb822" ] && [ -f /etc/apt/sources.list ] && [ ! -f /etc/apt/sourc
     > /etc/apt/sources.list.d/zerinctl-src.list
 fi
 
-# clang and its runtimes (libFuzzer, the sanitizers) build the fuzz targets.
+# clang and its runtimes (libFuzzer, the sanitizers) build the fuzz targets;
+# ansible (ansible-core and the collections, ansible.windows among them)
+# runs the collection's tests, lintian checks the Debian package.
 packages=(build-essential cmake ninja-build ca-certificates googletest
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
-          shellcheck clang-format clang libclang-rt-dev)
+          shellcheck clang-format clang libclang-rt-dev
+          ansible lintian)
 if [ "${1:-}" = --bench ]; then
   packages+=(valgrind xmlstarlet curl hyperfine time python3 strace)
 fi

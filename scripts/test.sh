@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, lints the scripts and C++ sources, builds the
 # POSIX, sanitizer and Windows builds and runs every test in all three (the
-# Windows one under Wine), then runs each fuzz target for a short while.
-# Arguments pick some of the flavours: native, sanitize, mingw, fuzz.
+# Windows one under Wine), then runs each fuzz target for a short while, then
+# the Ansible collection's tests, then lintian on the Debian package.
+# Arguments pick some of the stages: native, sanitize, mingw, fuzz, ansible,
+# package.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-flavours=("${@:-native sanitize mingw fuzz}")
+flavours=("${@:-native sanitize mingw fuzz ansible package}")
 read -r -a flavours <<<"${flavours[*]}"
 
 # Root installs what is missing; anyone else must have it already.
@@ -21,13 +23,19 @@ lint=0
 
 status=0
 for flavour in "${flavours[@]}"; do
-  if [ "$flavour" = fuzz ]; then
-    echo "=== fuzz"
-    start=$(date +%s)
-    "$here/scripts/fuzz.sh" || status=1
-    echo "=== fuzz: $(( $(date +%s) - start )) s"
-    continue
-  fi
+  case "$flavour" in
+    fuzz | ansible | package)
+      echo "=== $flavour"
+      start=$(date +%s)
+      case "$flavour" in
+        fuzz) "$here/scripts/fuzz.sh" || status=1 ;;
+        ansible) "$here/scripts/test-ansible.sh" || status=1 ;;
+        package) "$here/scripts/package.sh" native && lintian --fail-on error \
+                   "$here"/build/package-native/packages/zerinctl_*.deb || status=1 ;;
+      esac
+      echo "=== $flavour: $(( $(date +%s) - start )) s"
+      continue ;;
+  esac
   echo "=== $flavour: build"
   start=$(date +%s)
   "$here/scripts/build.sh" "$flavour"

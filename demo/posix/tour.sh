@@ -85,7 +85,8 @@ elif [ -e "$into" ]; then
 fi
 if ! mkdir -p "$into" || ! into=$(cd "$into" && pwd -P); then fail "cannot make $into"; fi
 : >"$into/$marker"
-cp -R "$from/." "$into/" || fail "cannot copy $from to $into"
+# -L: an installed demo links to its engine elsewhere (lib/zerinctl).
+cp -RL "$from/." "$into/" || fail "cannot copy $from to $into"
 rm -f "$into/tour.sh"
 if [ -n "$tool" ]; then
   cp "$tool" "$into/$exe" || fail "cannot copy $tool"

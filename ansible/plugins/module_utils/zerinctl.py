@@ -1,0 +1,309 @@
+# -*- coding: utf-8 -*-
+# Copyright: zerinctl maintainers
+"""Drives zerinctl towards a state and reads what it prints.
+
+The action plugins and the tests share this module. Whoever calls it hands
+over ``run(argv, stdin)``, which runs one command line in the tool's folder
+on the managed host and returns ``(rc, stdout)``, or ``(None, reason)`` when
+the command could not be run at all. So the same code serves POSIX hosts,
+Windows hosts and the Windows build under Wine.
+"""
+
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+import ntpath
+import posixpath
+import re
+import time
+
+# The word that makes a command take its endpoint from the command line.
+EXPLICIT = "_VEXADEFAULT_"
+# Check and stop read neither user nor password, but count them.
+UNUSED = "-"
+MASK = "***"
+# Pause between two checks while waiting. One check through Ansible costs a
+# module round trip (a few hundred ms at least), while the engine answers
+# within a few ms of -start; the first check after -start mostly finds it,
+# and a longer pause would only delay the task when it does not.
+POLL_INTERVAL = 0.1
+
+RUNNING = re.compile(r"^Zerin service is running on host (.*), port (\d+)$")
+NOT_RUNNING = re.compile(r"^Zerin service not running on host (.*), port (\d+)$")
+NOT_FOUND = "Cannot find repository details"
+SALT_FAILED = re.compile(r"^(?:Export salt (.*) failed\.|Import salt (.*) failed, you can check .*)$")
+
+
+def status(rc):
+    """The tool's own status (0, -1, -2) from the exit code a host reports.
+
+    POSIX and Wine report -1 as 255; a Windows host reports -1 or 4294967295.
+    """
+    rc = int(rc)
+    if rc >= 0x80000000:
+        return rc - 0x100000000
+    if rc in (255, 254):
+        return rc - 256
+    return rc
+
+
+def tool_path(tool_folder, windows):
+    if windows:
+        return ntpath.join(tool_folder, "zerinctl.exe")
+    return posixpath.join(tool_folder, "zerinctl")
+
+
+def endpoint_args(params, user, password):
+    """The arguments after the command word: by name, or explicit when a port is given."""
+    if params.get("port") is None:
+        return [params["name"], user, password]
+    return [EXPLICIT, user, password, "-", params.get("host") or "localhost",
+            str(params["port"]), params["connection_file"]]
+
+
+def check_args(params):
+    return ["-check"] + endpoint_args(params, params.get("user") or UNUSED, UNUSED)
+
+
+def stop_args(params):
+    return ["-stop"] + endpoint_args(params, params.get("user") or UNUSED, UNUSED)
+
+
+def start_args(params):
+    word = "-startdebug" if params.get("debug") else "-start"
+    return [word] + endpoint_args(params, params["user"], params["password"])
+
+
+def delete_args(params):
+    args = ["-delete", params["name"]]
+    if params.get("db_user") is not None:
+        args += [params["db_user"], params.get("db_password") or ""]
+    return args
+
+
+def salt_args(params):
+    word = "-exportsalt" if params["direction"] == "export" else "-importsalt"
+    argument = params.get("argument") or ""
+    if params.get("salt"):
+        return [word, argument, params["salt"], params["path"]]
+    return [word, "-all", argument, params["path"]]
+
+
+def read_check(lines):
+    """('running' | 'stopped' | 'unknown' | 'error', host, port) from -check's output."""
+    for line in lines:
+        for state, pattern in (("running", RUNNING), ("stopped", NOT_RUNNING)):
+            found = pattern.match(line)
+            if found:
+                return state, found.group(1), int(found.group(2))
+        if line == NOT_FOUND:
+            return "unknown", None, None
+    return "error", None, None
+
+
+def failed_salts(lines):
+    names = []
+    for line in lines:
+        found = SALT_FAILED.match(line)
+        if found:
+            names.append(found.group(1) or found.group(2))
+    return names
+
+
+def masked(argv, secrets):
+    return " ".join(MASK if arg in secrets else arg for arg in argv)
+
+
+class Tool:
+    """Runs the tool and keeps what a task reports: the command lines, with
+    secrets masked, and the output lines."""
+
+    def __init__(self, run, tool, secrets):
+        self.run = run
+        self.tool = tool
+        self.secrets = [s for s in secrets if s]
+        self.commands = []
+        self.lines = []
+        self.error = None
+        self.status = None
+
+    def __call__(self, args, stdin=None):
+        """(status, lines) of one run; status None when it could not run."""
+        argv = [self.tool] + args
+        self.commands.append(masked(argv, self.secrets))
+        rc, out = self.run(argv, stdin)
+        if rc is None:
+            self.error = "cannot run %s: %s" % (self.tool, out)
+            return None, []
+        lines = out.splitlines()
+        self.lines.extend(lines)
+        self.status = status(rc)
+        return self.status, lines
+
+
+def said(lines):
+    return " / ".join(lines) or "(nothing)"
+
+
+def unexpected(tool, lines):
+    """What to say about output that none of the expected lines is in."""
+    return "zerinctl printed %s, exit status %s" % (said(lines), tool.status)
+
+
+def check(tool, args, result):
+    """Runs a check; ('running' | 'stopped' | 'unknown' | 'error', lines)."""
+    code, lines = tool(args)
+    if code is None:
+        return "error", lines
+    state, host, port = read_check(lines)
+    if host is not None:
+        result.update(running=state == "running", host=host, port=port)
+    return state, lines
+
+
+def wait(tool, params, result, want, clock, sleep):
+    """Checks until the service is WANT ('running' or 'stopped') or the
+    timeout passes ('timeout')."""
+    deadline = clock() + params["timeout"]
+    while True:
+        state, lines = check(tool, check_args(params), result)
+        if state in (want, "error", "unknown"):
+            return state, lines
+        if clock() >= deadline:
+            return "timeout", lines
+        sleep(POLL_INTERVAL)
+
+
+def after_wait(state, lines, params, tool, word, verb):
+    """The failure message of a wait that ended in STATE, else None."""
+    if state == "timeout":
+        return "the service of %s has not %s within the timeout of %s s after %s; the tool said: %s" % (
+            params["name"], verb, params["timeout"], word, said(tool.lines))
+    if state in ("error", "unknown"):
+        return "checking %s after %s failed: %s" % (params["name"], word, unexpected(tool, lines))
+    return None
+
+
+def stop(tool, params, result, wait_for_it, clock, sleep):
+    code, lines = tool(stop_args(params))
+    if code is None:
+        return tool.error
+    if code != 0:
+        return "%s could not be stopped: %s" % (params["name"], said(lines))
+    if not wait_for_it:
+        check(tool, check_args(params), result)
+        return None
+    state, lines = wait(tool, params, result, "stopped", clock, sleep)
+    return after_wait(state, lines, params, tool, "-stop", "stopped answering")
+
+
+def start(tool, params, result, clock, sleep):
+    code, lines = tool(start_args(params))
+    if code is None:
+        return tool.error
+    # A refused launch still ends with 0: its "[error]" line is all there is.
+    if code != 0 or any(line.startswith("[error] ") for line in lines):
+        return "%s could not be started: %s" % (params["name"], said(lines))
+    if not params["wait"]:
+        check(tool, check_args(params), result)
+        return None
+    state, lines = wait(tool, params, result, "running", clock, sleep)
+    return after_wait(state, lines, params, tool, "-start", "answered")
+
+
+def converge(tool, params, result, check_mode, clock, sleep):
+    """Brings the service to started, stopped or restarted; a failure message or None."""
+    want = params["state"]
+    if want != "stopped" and (params.get("user") is None or params.get("password") is None):
+        return "state %s needs user and password, the engine's credentials" % want
+    state, lines = check(tool, check_args(params), result)
+    if state == "unknown":
+        return said(lines)
+    if state == "error":
+        return unexpected(tool, lines)
+    running = state == "running"
+    if (want == "started" and running) or (want == "stopped" and not running):
+        return None
+    result["changed"] = True
+    if check_mode:
+        return None
+    if running and result["host"] != "localhost":
+        # The tool sends a stop to this machine only, and for some
+        # repositories silently sends none.
+        return "the service of %s runs on %s, not on this machine: it cannot be stopped from here" % (
+            params["name"], result["host"])
+    if running:
+        # Before a restart the old engine must be gone, whatever wait says.
+        failure = stop(tool, params, result, params["wait"] or want == "restarted", clock, sleep)
+        if failure or want == "stopped":
+            return failure
+    return start(tool, params, result, clock, sleep)
+
+
+def remove(tool, params, result, check_mode, clock, sleep):
+    """Stops a repository's local service and deletes the repository."""
+    by_name = dict(params, port=None)
+    state, lines = check(tool, check_args(by_name), result)
+    if state == "unknown":
+        return None
+    if state == "error":
+        return unexpected(tool, lines)
+    result["changed"] = True
+    if check_mode:
+        return None
+    # Only a service on this machine can be stopped; one elsewhere stays.
+    if state == "running" and result["host"] == "localhost":
+        failure = stop(tool, by_name, result, True, clock, sleep)
+        if failure:
+            return failure
+    code, lines = tool(delete_args(params), stdin="y")
+    if code is None:
+        return tool.error
+    if code == 0:
+        return None
+    # Whether the entry left the descriptor decides what is left to mend.
+    if check(tool, check_args(by_name), result)[0] == "unknown":
+        return "the descriptor no longer names %s, but removing its database failed: %s" % (
+            params["name"], said(lines))
+    return "%s could not be removed: %s" % (params["name"], said(lines))
+
+
+def ensure_repository(params, run, windows, check_mode=False, clock=time.monotonic, sleep=time.sleep):
+    """Brings one repository to params['state']; returns the task's result."""
+    tool = Tool(run, tool_path(params["tool_folder"], windows),
+                [params.get("password"), params.get("db_password")])
+    result = {"changed": False, "running": False, "host": None, "port": None}
+    step = remove if params["state"] == "absent" else converge
+    failure = step(tool, params, result, check_mode, clock, sleep)
+    result.update(commands=tool.commands, stdout_lines=tool.lines)
+    if failure or tool.error:
+        result.update(failed=True, msg=tool.error or failure)
+    return result
+
+
+def move_salts(params, run, windows, fingerprint):
+    """Exports or imports salts; returns the task's result. fingerprint(path,
+    folder) gives the checksums of the files in folder PATH (or of the file
+    PATH) on the host, by path."""
+    tool = Tool(run, tool_path(params["tool_folder"], windows), [params.get("argument")])
+    export = params["direction"] == "export"
+    folder = not params.get("salt")
+    before = fingerprint(params["path"], folder) if export else {}
+    code, lines = tool(salt_args(params))
+    result = {"changed": False, "commands": tool.commands, "stdout_lines": lines}
+    failed = failed_salts(lines)
+    if code is None:
+        result.update(failed=True, msg=tool.error)
+    elif failed:
+        result.update(failed=True, failed_salts=failed,
+                      msg="salts that failed to %s: %s" % (params["direction"], ", ".join(failed)))
+    elif code != 0:
+        result.update(failed=True, msg=unexpected(tool, lines))
+    elif export:
+        after = fingerprint(params["path"], folder)
+        result["changed"] = any(before.get(path) != digest for path, digest in after.items())
+    else:
+        # The store cannot be asked what it holds: an import always counts.
+        result["changed"] = True
+    return result

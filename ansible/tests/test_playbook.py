@@ -1,0 +1,90 @@
+"""The installed collection, as ANSIBLE_COLLECTIONS_PATH has it (installed
+there from the built tarball by scripts/test-ansible.sh): its documentation,
+and real ansible-playbook runs against localhost on a copy of the POSIX demo
+installation."""
+
+import ast
+import json
+import os
+import subprocess
+import tempfile
+import time
+import unittest
+
+import support
+from support import DB_PASSWORD, PASSWORD, PIN
+
+PLAYBOOKS = os.path.join(support.HERE, "playbooks")
+DEMO = os.path.join(support.ROOT, "ansible", "demo.yml")
+
+
+@unittest.skipUnless(support.built("native"), "no POSIX build in build/native")
+class Playbooks(unittest.TestCase):
+    def setUp(self):
+        self.inst = support.Installation("native")
+        self.addCleanup(self.inst.remove)
+        salts = self.inst.file("salts")
+        os.makedirs(salts)
+        self.vars = {"tool_folder": self.inst.root, "quarra_home": self.inst.file("quarra"),
+                     "salts_folder": salts, "password": PASSWORD, "db_password": DB_PASSWORD,
+                     "pin": PIN, "timeout": 10, "demo": self.inst.root}
+
+    def play(self, playbook, *options):
+        """Runs PLAYBOOK (from tests/playbooks unless a path) with self.vars."""
+        with tempfile.NamedTemporaryFile("w", suffix=".json", delete=False) as f:
+            json.dump(self.vars, f)
+        self.addCleanup(os.remove, f.name)
+        env = dict(os.environ, ANSIBLE_NOCOLOR="1", ANSIBLE_RETRY_FILES_ENABLED="0")
+        return subprocess.run(["ansible-playbook", "-i", "localhost,", "-e", "@" + f.name]
+                              + list(options) + [os.path.join(PLAYBOOKS, playbook)],
+                              env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                              universal_newlines=True, timeout=600)
+
+    def test_every_state_and_salts_with_no_secret_in_the_verbose_output(self):
+        done = self.play("states.yml", "-vvv")
+        self.assertEqual(done.returncode, 0, done.stdout[-6000:] + "\n" + "\n".join(l for l in done.stdout.splitlines() if "fatal" in l or "failed:" in l or "ERROR" in l))
+        self.assertIn("failed=0", done.stdout)
+        for secret in (PASSWORD, DB_PASSWORD, PIN):
+            self.assertNotIn(secret, done.stdout)
+        # The secrets did reach the tool: the demo's salt scripts check the PIN.
+        self.assertIn("-exportsalt -all *** ", done.stdout)
+
+    def test_refused_launch_fails_within_the_timeout(self):
+        os.rmdir(self.inst.file("data/tmp"))
+        began = time.monotonic()
+        done = self.play("refused.yml")
+        spent = time.monotonic() - began
+        self.assertEqual(done.returncode, 0, done.stdout[-3000:])
+        self.assertLess(spent, self.vars["timeout"] + 5)
+
+    def test_the_readme_playbook_as_it_stands(self):
+        with open(DEMO) as f:
+            playbook = f.read()
+        with open(os.path.join(support.ROOT, "README.md")) as f:
+            self.assertIn(playbook, f.read())
+        done = self.play(DEMO)
+        self.assertEqual(done.returncode, 0, done.stdout[-3000:])
+        self.assertTrue(os.path.isfile(self.inst.file("salts/vexaexportSaltIndex.txt")))
+        self.assertNotIn('name="sales"', open(self.inst.file("data/vexa_config.xml")).read())
+
+
+class Documentation(unittest.TestCase):
+    def test_documentation_parses_and_names_what_the_action_takes(self):
+        done = subprocess.run(["ansible-doc", "--json", "zerin.admin.repository", "zerin.admin.salts"],
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, universal_newlines=True)
+        self.assertEqual(done.returncode, 0)
+        docs = json.loads(done.stdout)
+        for module in ("repository", "salts"):
+            with open(os.path.join(support.ROOT, "ansible", "plugins", "action", module + ".py")) as f:
+                spec = next(ast.literal_eval(node.value) for node in ast.parse(f.read()).body
+                            if isinstance(node, ast.Assign) and node.targets[0].id == "SPEC")
+            options = docs["zerin.admin." + module]["doc"]["options"]
+            self.assertEqual(sorted(options), sorted(spec), module)
+            for name, option in spec.items():
+                documented = options[name]
+                self.assertEqual((documented["type"], documented.get("default"), documented.get("required", False)),
+                                 (option["type"], option.get("default"), option.get("required", False)), name)
+
+
+if __name__ == "__main__":
+    unittest.main()

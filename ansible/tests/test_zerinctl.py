@@ -1,0 +1,198 @@
+"""The logic of the collection's modules (plugins/module_utils/zerinctl.py)
+run against the real POSIX build and the real Windows build under Wine, on
+copies of the demo installation."""
+
+import os
+import time
+import unittest
+
+import support
+import zerinctl
+from support import DB_PASSWORD, PASSWORD, PIN
+
+
+class Statuses(unittest.TestCase):
+    def test_exit_codes_as_hosts_report_them(self):
+        for rc, expected in ((0, 0), (255, -1), (254, -2), (-1, -1), (-2, -2),
+                             (4294967295, -1), (4294967294, -2), (1, 1)):
+            self.assertEqual(zerinctl.status(rc), expected, rc)
+
+
+class Flavour:
+    """The tests every build runs; subclasses name the build."""
+
+    flavour = None
+    one_run = None  # seconds one run of the tool may take at most
+
+    def setUp(self):
+        self.inst = support.Installation(self.flavour)
+        self.addCleanup(self.inst.remove)
+
+    def params(self, **changes):
+        params = {"name": "sales", "tool_folder": self.inst.folder, "state": "started",
+                  "user": "admin", "password": PASSWORD, "debug": False, "wait": True,
+                  "timeout": 30, "db_user": None, "db_password": None, "host": "localhost",
+                  "port": None, "connection_file": None}
+        params.update(changes)
+        return params
+
+    def ensure(self, check_mode=False, **changes):
+        return zerinctl.ensure_repository(self.params(**changes), self.inst.run, self.inst.windows, check_mode)
+
+    def tool_says(self, *args):
+        return self.inst.run([zerinctl.tool_path(self.inst.folder, self.inst.windows)] + list(args))
+
+    def assertOk(self, result, changed, running):
+        self.assertFalse(result.get("failed"), result)
+        self.assertEqual((result["changed"], result["running"]), (changed, running), result)
+        self.assertEqual(result["port"], self.inst.port, result)
+
+    def test_every_state_twice_and_check_mode(self):
+        runs = [("started", False, True, True), ("started", False, False, True),
+                ("restarted", False, True, True), ("stopped", True, True, True),
+                ("stopped", False, True, False), ("stopped", False, False, False),
+                ("started", True, True, False), ("restarted", False, True, True),
+                ("started", True, False, True)]
+        for state, check_mode, changed, running in runs:
+            with self.subTest(state=state, check_mode=check_mode):
+                result = self.ensure(check_mode, state=state)
+                self.assertOk(result, changed, running)
+                if check_mode or not changed:
+                    self.assertEqual([c.split()[1] for c in result["commands"]], ["-check"])
+                self.assertNotIn(PASSWORD, " ".join(result["commands"]))
+        # Restarted from running: the old engine went before the new one came.
+        words = [c.split()[1] for c in self.ensure(state="restarted")["commands"]]
+        self.assertEqual(words[:2], ["-check", "-stop"])
+        self.assertIn("-start", words)
+
+    def test_explicit_endpoint(self):
+        config = self.inst.native(self.inst.file("data/repositories/sales/vexa.ini"))
+        endpoint = {"port": self.inst.port, "connection_file": config}
+        result = self.ensure(**endpoint)
+        self.assertOk(result, True, True)
+        self.assertIn("_VEXADEFAULT_", result["commands"][1])
+        # A service elsewhere is not stopped: the tool would refuse or send nothing.
+        result = self.ensure(state="stopped", host="127.0.0.1", **endpoint)
+        self.assertEqual(result["commands"][1:], [])
+        self.assertIn("runs on 127.0.0.1, not on this machine", result["msg"])
+        self.assertOk(self.ensure(state="stopped", **endpoint), True, False)
+        # The tool's own words for an unreadable connection file.
+        result = self.ensure(port=self.inst.port, connection_file=config + ".missing")
+        self.assertTrue(result["failed"])
+        self.assertIn("Failed to read connection string from file", result["msg"])
+
+    def test_unknown_repository_fails_every_state_but_absent(self):
+        for state in ("started", "stopped", "restarted"):
+            result = self.ensure(name="nosuch", state=state)
+            self.assertTrue(result.get("failed"), state)
+            self.assertIn("Cannot find repository details", result["msg"])
+            self.assertFalse(result["changed"])
+        result = self.ensure(name="nosuch", state="absent")
+        self.assertFalse(result.get("failed") or result["changed"], result)
+
+    def test_a_tool_that_cannot_run_fails_with_the_reason(self):
+        for state in ("started", "absent"):
+            result = self.ensure(state=state, tool_folder=self.inst.native(self.inst.file("nosuch")))
+            self.assertTrue(result["failed"], state)
+            self.assertTrue(result["msg"].startswith("cannot run "), result["msg"])
+
+    def test_salts_export_again_and_import(self):
+        out = self.inst.file("exported")
+        os.makedirs(out)
+        store = self.inst.file("vexa/store")
+        salts = dict(tool_folder=self.inst.folder, argument=PIN, salt=None, path=self.inst.native(out))
+
+        def move(**changes):
+            params = dict(salts, **changes)
+            return zerinctl.move_salts(params, self.inst.run, self.inst.windows, self.inst.fingerprint)
+
+        first = move(direction="export")
+        self.assertEqual((first.get("failed"), first["changed"]), (None, True), first)
+        self.assertEqual(move(direction="export")["changed"], False)
+        self.assertNotIn(PIN, " ".join(first["commands"]))
+        # A changed salt in the store makes the next export a change.
+        with open(os.path.join(store, "payroll.salt"), "a") as f:
+            f.write("rotated\n")
+        self.assertEqual(move(direction="export")["changed"], True)
+
+        index = self.inst.native(os.path.join(out, "vexaexportSaltIndex.txt"))
+        # Both salts are still in the store: the demo's import refuses each.
+        refused = move(direction="import", path=index)
+        self.assertTrue(refused["failed"])
+        self.assertEqual(sorted(refused["failed_salts"]), ["customer", "payroll"])
+        for name in os.listdir(store):
+            os.remove(os.path.join(store, name))
+        imported = move(direction="import", path=index)
+        self.assertEqual((imported.get("failed"), imported["changed"]), (None, True), imported)
+        self.assertEqual(sorted(os.listdir(store)), ["customer.salt", "payroll.salt"])
+
+        one = self.inst.native(os.path.join(out, "payroll-one.txt"))
+        self.assertEqual(move(direction="export", salt="payroll", path=one)["changed"], True)
+        self.assertEqual(move(direction="export", salt="payroll", path=one)["changed"], False)
+        wrong = move(direction="export", salt="payroll", path=one, argument="wrong-pin")
+        self.assertEqual((wrong["failed"], wrong["failed_salts"]), (True, ["payroll"]))
+
+    def test_absent_stops_removes_and_then_is_unchanged(self):
+        self.assertOk(self.ensure(), True, True)
+        removed = self.ensure(state="absent", db_user="dba", db_password=DB_PASSWORD)
+        self.assertFalse(removed.get("failed"), removed)
+        self.assertTrue(removed["changed"])
+        self.assertEqual([c.split()[1] for c in removed["commands"]][:2], ["-check", "-stop"])
+        self.assertNotIn(DB_PASSWORD, " ".join(removed["commands"]))
+        self.assertEqual(self.tool_says("-check", "sales", "-", "-")[0] & 0xFF, 255)
+        self.assertFalse(os.path.exists(self.inst.file("data/databases/sales")))
+        again = self.ensure(state="absent")
+        self.assertEqual((again["changed"], len(again["commands"])), (False, 1))
+
+
+    def test_refused_launch_fails_at_once_with_the_tools_words(self):
+        os.rmdir(self.inst.file("data/tmp"))
+        try:
+            began = time.monotonic()
+            result = self.ensure(timeout=30)
+            self.assertLess(time.monotonic() - began, 30)
+        finally:
+            os.makedirs(self.inst.file("data/tmp"))
+        self.assertTrue(result["failed"])
+        self.assertIn("[error] ", result["msg"])
+
+    def test_timeout_names_itself_and_carries_the_output(self):
+        # The engine listens where the check does not look.
+        self.inst.edit("data/vexa_config.xml", 'host=""', 'host="" vexalisteninghost="127.0.0.2"')
+        try:
+            began = time.monotonic()
+            result = self.ensure(timeout=2)
+            spent = time.monotonic() - began
+        finally:
+            self.inst.edit("data/vexa_config.xml", 'host="" vexalisteninghost="127.0.0.2"', 'host=""')
+        self.assertTrue(result["failed"])
+        self.assertGreaterEqual(spent, 2)
+        # Past the deadline, at most the check under way finishes.
+        self.assertLess(spent, 2 + self.one_run)
+        self.assertIn("timeout of 2 s", result["msg"])
+        self.assertIn("Starting Zerin service...", result["msg"])
+
+    def test_failed_removal_says_the_entry_is_gone(self):
+        del self.inst.env["QUARRA_HOME"]
+        try:
+            result = self.ensure(state="absent", name="archive")
+        finally:
+            self.inst.env["QUARRA_HOME"] = self.inst.native(self.inst.file("quarra"))
+        self.assertTrue(result["failed"])
+        self.assertIn("no longer names archive", result["msg"])
+        self.assertIn("Not Set Quarra home directory", result["msg"])
+
+@unittest.skipUnless(support.built("native"), "no POSIX build in build/native")
+class Posix(Flavour, unittest.TestCase):
+    flavour = "native"
+    one_run = 5
+
+
+@unittest.skipUnless(support.built("mingw"), "no Windows build in build/mingw")
+class WindowsUnderWine(Flavour, unittest.TestCase):
+    flavour = "mingw"
+    one_run = 15  # Wine starts slowly on a busy machine
+
+
+if __name__ == "__main__":
+    unittest.main()
