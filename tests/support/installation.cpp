@@ -40,9 +40,8 @@ const char* const kScripts[][2] = {{"templates", "startvexa"},
                                    {"vexa", "importsalt"},
                                    {"vexa", "exportsalt"},
                                    {"vexa", "listsalt"}};
-// Database scripts succeed with anything but 0 and 104; salt scripts with 0.
-const std::map<std::string, int> kDefaultExitCodes = {{"startvexa", 1}, {"removevexa", 1}};
-const char* const kRowVariables[] = {"VEXAUSER", "VEXAPASSWD", "QUARRANODENAME", "PATH"};
+// What every row may change of the tests' own environment, besides its own.
+const char* const kRowVariables[] = {"VEXAUSER", "VEXAPASSWD", "PATH", "ZERINCTL_TRACE"};
 
 std::string scriptText(const std::string& recorder, const std::string& name) {
   if (kWindows) return "@\"" + recorder + "\" " + name + " %*\r\n";
@@ -73,6 +72,11 @@ std::string instanceNames(const std::string& descriptor) {
 }
 
 }  // namespace
+
+CommandLine::CommandLine(const std::string& line) {
+  std::istringstream in(line);
+  for (std::string word; in >> word;) words.push_back(word);
+}
 
 Installation::Installation()
     : connectMs_(connectTimeoutMilliseconds()), receiveMs_(receiveTimeoutMilliseconds()) {
@@ -132,7 +136,7 @@ std::string Installation::expand(std::string text) const {
 
 bool Installation::scriptsRunInCmd() { return kWindows; }
 
-void Installation::reset(const RowSetup& setup) {
+void Installation::reset(const CommandRow& row) {
   root_.write("tool/zerin.cfg", "repository_data_directory, \"" + data_ + "\"\n");
   root_.write("data folder/vexa_config.xml", expand(kDescriptor));
   for (const auto& entry : fs::directory_iterator(root_.path() / "tool")) {
@@ -141,14 +145,13 @@ void Installation::reset(const RowSetup& setup) {
         extension == ".writes")
       fs::remove(entry.path());
   }
-  std::map<std::string, int> codes = kDefaultExitCodes;
-  for (const auto& code : setup.exitCodes) codes[code.first] = code.second;
-  for (const auto& code : codes)
-    root_.write("tool/" + code.first + ".code", std::to_string(code.second));
-  for (const auto& file : setup.files) root_.write(expand(file.first), expand(file.second));
-  for (const auto& variable : setup.environment)
-    setEnvironment(variable.first, expand(variable.second));
-  root_.write("input", setup.input);
+  // Database scripts succeed with anything but 0 and 104.
+  for (const char* script : {"tool/startvexa.code", "tool/removevexa.code"}) root_.write(script, "1");
+  for (const auto& file : row.files) root_.write(expand(file.first), expand(file.second));
+  for (const auto& variable : row.environment)
+    setVariable(variable.first,
+                variable.second ? std::optional<std::string>(expand(*variable.second)) : std::nullopt);
+  root_.write("input", row.input);
   std::freopen(root_.native("input").c_str(), "rb", stdin);
 }
 
@@ -163,10 +166,9 @@ void Installation::run(const std::vector<CommandRow>& rows) {
     std::string where = "row " + std::to_string(index) + " traced";
     EXPECT_EQ(traced.printed, plain.printed) << where;
     EXPECT_EQ(traced.status, plain.status) << where;
-    for (const std::string& wanted : row.traced) {
-      std::string text = expand(wanted);
-      bool secret = text[0] == '!';
-      EXPECT_EQ(traced.errors.find(secret ? text.substr(1) : text) != std::string::npos, !secret)
+    for (const CommandRow::Seen& wanted : row.traced) {
+      std::string text = expand(wanted.text);
+      EXPECT_EQ(traced.errors.find(text) != std::string::npos, wanted.present)
           << where << ": " << text << "\n"
           << traced.errors;
     }
@@ -179,10 +181,12 @@ void Installation::run(const std::vector<CommandRow>& rows) {
 }
 
 Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index, bool traced) {
-  std::map<const char*, std::optional<std::string>> saved;
+  std::map<std::string, std::optional<std::string>> saved;
   for (const char* name : kRowVariables) saved[name] = variable(name);
-  reset(row.setup);
-  setEnvironment("ZERINCTL_TRACE", traced ? "1" : "");
+  for (const auto& set : row.environment) saved[set.first] = variable(set.first.c_str());
+  setVariable("ZERINCTL_TRACE", std::nullopt);
+  reset(row);
+  if (traced) setVariable("ZERINCTL_TRACE", "1");
   std::vector<std::string> words = {"zerinctl"};
   for (const std::string& word : row.line) words.push_back(expand(word));
   std::vector<char*> argv;
@@ -193,10 +197,10 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
   outcome.instancesBefore = instanceNames(root_.read("data folder/vexa_config.xml"));
   const std::optional<std::string> pathBefore = variable("PATH");
 
-  if (row.setup.asProcess) {
+  if (row.asProcess) {
     ProcessResult result =
         runProcess(root_.native("tool/zerinctl" + std::string(kExecutableSuffix)),
-                   std::vector<std::string>(words.begin() + 1, words.end()), row.setup.input);
+                   std::vector<std::string>(words.begin() + 1, words.end()), row.input);
     outcome.printed = result.output;
     outcome.status = result.status == reportedStatus(row.status) ? row.status : result.status;
   } else {
@@ -217,11 +221,10 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
   if (outcome.printed.find("Starting Zerin service...") != std::string::npos &&
       outcome.printed.find("[error]") == std::string::npos) {
     outcome.engineRecord = recordedLines("vexa");
-    if (!row.setup.engineStaysUp) stopEngine();
+    if (!row.engineStaysUp) stopEngine();
   }
   outcome.scriptCalls = lines(root_.read("tool/calls.log"));
-  setEnvironment("ZERINCTL_TRACE", "");
-  for (const auto& [name, value] : saved) setEnvironment(name, value.value_or(""));
+  for (const auto& [name, value] : saved) setVariable(name, value);
   return outcome;
 }
 
@@ -246,19 +249,17 @@ void Installation::check(const CommandRow& row, size_t index, const Outcome& out
   EXPECT_EQ(outcome.scriptCalls, scripts) << where;
 
   std::string names = instanceNames(root_.read("data folder/vexa_config.xml"));
-  EXPECT_EQ(names, row.instancesAfter != nullptr ? row.instancesAfter : outcome.instancesBefore)
-      << where;
+  EXPECT_EQ(names, row.instancesAfter.value_or(outcome.instancesBefore)) << where;
 
-  for (const std::string& entry : row.recorded) {
-    size_t colon = entry.find(": ");
-    std::string who = entry.substr(0, colon);
-    std::vector<std::string> seen = who == "vexa" ? outcome.engineRecord : recordedLines(who);
-    std::string wanted = expand(entry.substr(colon + 2));
+  // A line recorded, or (for a variable never recorded) one that begins so.
+  for (const CommandRow::Seen& entry : row.recorded) {
+    std::vector<std::string> seen =
+        entry.who == "vexa" ? outcome.engineRecord : recordedLines(entry.who);
+    std::string wanted = expand(entry.text);
     bool found = false;
     for (const std::string& line : seen)
-      found = found ||
-              (wanted[0] == '!' ? line.rfind(wanted.substr(1) + "=", 0) == 0 : line == wanted);
-    EXPECT_EQ(found, wanted[0] != '!') << where << "\n  recorded: " << entry;
+      found = found || (entry.present ? line == wanted : line.rfind(wanted, 0) == 0);
+    EXPECT_EQ(found, entry.present) << where << "\n  recorded by " << entry.who << ": " << wanted;
   }
 }
 

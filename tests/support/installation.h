@@ -1,12 +1,30 @@
-// A temporary installation for the command tests, and the table runner that
-// runs command lines in it as the tool would.
+// A temporary installation for the command tests, and the rows that run
+// command lines in it as the tool would.
 //
 // The tool's folder holds zerin.cfg (moving the data folder into the
 // installation), templates/ and vexa/ with one-line scripts that hand their
 // arguments to the recorder (see recorder_main.cpp), and the stand-in engine.
-// The data folder, whose name holds a space, has the descriptor,
+// The data folder, whose name holds a space, has the descriptor (kDescriptor),
 // repositories/ and tmp/. A scripted peer on 127.0.0.1 answers every request
 // with success; a second port has nothing listening.
+//
+// A row is a command line and the parts that say what it sets and expects:
+//
+//   row("-delete local", answering("y"), with("QUARRANODENAME", "node1"),
+//       prints("...\n"), status(-1), runs("removevexa [{repos}] [local]"),
+//       leaves(kWithoutLocal), neverRecords("removevexa", "VEXAUSER"))
+//
+// reads "delete local, answering y, with QUARRANODENAME=node1: prints ...,
+// ends with -1, runs removevexa with these arguments, leaves these instances,
+// and removevexa never saw VEXAUSER". The line is split at blanks;
+// row({"-delete", "two words"}, ...) gives its words as they are. What a row
+// does not name must not happen: nothing printed, status 0, no request, no
+// script, the descriptor unchanged, nothing on standard error. Texts may hold
+// placeholders: {up} and {gone} (the peer's port and one where nothing
+// listens), {engine} (a free port for the stand-in engine), {tool}, {data},
+// {repos} (the data folder's repositories/), {/} and {;} (the path and the
+// PATH list separators), {path} (PATH as the row found it) and {short:PATH}
+// (the one-word form the tool gives an interpreter).
 #pragma once
 
 #include "support/scripted_peer.h"
@@ -14,46 +32,121 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-// What a row changes before its command runs; all of it is undone after.
-struct RowSetup {
-  std::string input;                               // standard input (closed after it)
-  std::map<std::string, std::string> environment;  // variables to set ("" unsets)
-  std::map<std::string, int> exitCodes;            // script name -> its exit code
-  std::map<std::string, std::string> files;        // relative path -> content
-  bool engineStaysUp = false;                      // a later row stops it
-  // Run the built tool from the installation as a process of its own, for
-  // what only a process shows: its own folder, its exit status as the
-  // platform reports it, a child that outlives it.
-  bool asProcess = false;
-};
-
-// One command line and everything that must come of it. Texts may hold
-// placeholders: {up} and {gone} (the peer's port and one where nothing
-// listens), {engine} (a free port for the stand-in engine), {tool}, {data},
-// {repos} (the data folder's repositories/), {/} and {;} (the path and the
-// PATH list separators), {path} (PATH as the row found it) and {short:PATH}
-// (the one-word form the tool gives an interpreter).
 struct CommandRow {
   std::vector<std::string> line;  // the arguments after the tool's name
-  std::string printed;            // all of standard output
-  int status;
-  std::vector<std::string> requests = {};  // "PING localhost" per request the peer saw
-  std::vector<std::string> scripts = {};   // "removevexa [arg]..." per script run
-  RowSetup setup = {};
-  // Names of the descriptor's instances after the command; nullptr: unchanged.
-  const char* instancesAfter = nullptr;
-  // Lines that the last run of a script, or the engine, must have recorded:
-  // "startvexa: VEXAUSER=u", "vexa: arg2=..." ("vexa: !VEXAUSER" for unset).
-  std::vector<std::string> recorded = {};
-  // When not empty, the row runs once more with ZERINCTL_TRACE set: output
-  // and status must not change, and standard error must hold each of these
-  // texts ("!TEXT": must not hold it).
-  std::vector<std::string> traced = {};
+  // What the row sets up; all of it is undone after.
+  std::string input;                                              // standard input, closed after it
+  std::map<std::string, std::optional<std::string>> environment;  // nullopt: unset
+  std::map<std::string, std::string> files;                       // path -> content
+  bool engineStaysUp = false, asProcess = false;
+  // What must come of it.
+  std::string printed;
+  int status = 0;
+  std::vector<std::string> requests, scripts;
+  std::optional<std::string> instancesAfter;
+  struct Seen {
+    std::string who, text;
+    bool present;
+  };
+  std::vector<Seen> recorded, traced;
 };
+using RowPart = std::function<void(CommandRow&)>;
+
+struct CommandLine {
+  CommandLine(const char* line) : CommandLine(std::string(line)) {}
+  CommandLine(const std::string& line);
+  CommandLine(std::initializer_list<std::string> each) : words(each) {}
+  std::vector<std::string> words;
+};
+
+// How each part below changes its row.
+template <typename T>
+RowPart assign(T CommandRow::*field, T value) {
+  return [=](CommandRow& row) { row.*field = value; };
+}
+template <typename T>
+RowPart append(std::vector<T> CommandRow::*list, T item) {
+  return [=](CommandRow& row) { (row.*list).push_back(item); };
+}
+template <typename T>
+RowPart insert(std::map<std::string, T> CommandRow::*map, const std::string& key, T value) {
+  return [=](CommandRow& row) { (row.*map)[key] = value; };
+}
+
+template <typename... Parts>
+CommandRow row(const CommandLine& line, const Parts&... parts) {
+  CommandRow result;
+  result.line = line.words;
+  (RowPart(parts)(result), ...);
+  return result;
+}
+// Several parts under one name.
+template <typename... Parts>
+RowPart parts(const Parts&... each) {
+  return [=](CommandRow& row) { (RowPart(each)(row), ...); };
+}
+
+// What a row sets up. A script ends with 0, startvexa and removevexa with 1
+// (success), unless the row says otherwise.
+inline RowPart answering(std::string input) { return assign(&CommandRow::input, input); }
+// "" sets the variable empty where the system allows (see setVariable).
+inline RowPart with(const std::string& name, std::string value) {
+  return insert(&CommandRow::environment, name, std::optional<std::string>(value));
+}
+inline RowPart without(const std::string& name) {
+  return insert(&CommandRow::environment, name, std::optional<std::string>());
+}
+inline RowPart file(const std::string& path, std::string content) {
+  return insert(&CommandRow::files, path, content);
+}
+inline RowPart exits(const std::string& script, int code, const std::string& onlyFor = "") {
+  return file("{tool}{/}" + script + ".code", std::to_string(code) + "\n" + onlyFor);
+}
+// The script writes `content` into the file its argument `number` names, or
+// with 0 to its standard output.
+inline RowPart writes(const std::string& script, int number, const std::string& content) {
+  return file("{tool}{/}" + script + ".writes", std::to_string(number) + "\n" + content);
+}
+// The engine the row starts runs on for a later row to stop.
+inline RowPart engineStaysUp() { return assign(&CommandRow::engineStaysUp, true); }
+// Runs the built tool from the installation as a process of its own, for
+// what only a process shows: its own folder, its exit status as the
+// platform reports it, a child that outlives it.
+inline RowPart asProcess() { return assign(&CommandRow::asProcess, true); }
+
+// What it must come to.
+inline RowPart prints(std::string output) { return assign(&CommandRow::printed, output); }
+inline RowPart status(int code) { return assign(&CommandRow::status, code); }
+// A request the peer saw: "PING localhost" (the message and the Host header).
+inline RowPart sends(std::string request) { return append(&CommandRow::requests, request); }
+// A script's run as the recorder logs it, in order: "removevexa [arg] [arg]".
+inline RowPart runs(std::string call) { return append(&CommandRow::scripts, call); }
+// The descriptor's instance names afterwards: "a,b,c".
+inline RowPart leaves(std::string names) {
+  return assign(&CommandRow::instancesAfter, std::optional<std::string>(names));
+}
+// A line that the last run of a script, or the engine's start ("vexa"),
+// recorded: "VEXAUSER=u", "arg2=-c", "cwd=...".
+inline RowPart records(std::string who, std::string line) {
+  return append(&CommandRow::recorded, CommandRow::Seen{who, line, true});
+}
+inline RowPart neverRecords(std::string who, std::string variable) {
+  return append(&CommandRow::recorded, CommandRow::Seen{who, variable + "=", false});
+}
+// A row with these runs once more with ZERINCTL_TRACE set: output and status
+// must not change, and standard error must hold the text, or must not.
+inline RowPart traces(std::string text) {
+  return append(&CommandRow::traced, CommandRow::Seen{"", text, true});
+}
+inline RowPart traceHides(std::string text) {
+  return append(&CommandRow::traced, CommandRow::Seen{"", text, false});
+}
 
 class Installation : public testing::Test {
  protected:
@@ -69,7 +162,7 @@ class Installation : public testing::Test {
   const std::string& tool() const { return tool_; }
 
  private:
-  void reset(const RowSetup& setup);
+  void reset(const CommandRow& row);
   struct Outcome {
     std::string printed, errors, instancesBefore;
     int status = 0;
@@ -95,3 +188,7 @@ class Installation : public testing::Test {
 
 // The instances every row starts with.
 extern const char* const kDescriptor;
+
+// Sets a variable of the tests' own process, or unsets it (nullopt); unlike
+// the tool's setEnvironment, "" sets it empty where the system allows.
+void setVariable(const std::string& name, const std::optional<std::string>& value);
