@@ -14,8 +14,10 @@
 #include "support/installation.h"
 
 #include "platform/process.h"
+#include "support/tool_run.h"
 
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -333,6 +335,45 @@ TEST_F(CommandTable, TheTraceExplainsEachOutcome) {
           traces("descriptor replaced"), traces("run through "), traces("exit code 1"),
           traceHides("cr3t")),
   });
+}
+
+// Deletes at once must not undo each other: each holds the descriptor's
+// lock from its read to its replacement, or a later replacement brings back
+// what an earlier one removed. Twenty processes, each deleting another of
+// forty repositories.
+TEST_F(CommandTable, DeletesAtOnceKeepEachOthersRemovals) {
+  std::string descriptor = "<config>\n";
+  for (int i = 0; i < 40; ++i)
+    descriptor += "<instance name=\"r" + std::to_string(i) + "\" port=\"1\" path=\"d\"/>\n";
+  layOut(row("", file("{data}{/}vexa_config.xml", descriptor + "</config>\n")));
+  const std::string tool = expand("{tool}{/}zerinctl") + kExecutableSuffix;
+  std::vector<std::thread> deletes;
+  for (int i = 0; i < 40; i += 2)
+    deletes.emplace_back([&tool, i] {
+      runProcess(tool, {"-delete", "r" + std::to_string(i)}, "y");
+    });
+  for (std::thread& each : deletes) each.join();
+  const std::string after = readFile(expand("{data}{/}vexa_config.xml"));
+  std::string wrong;
+  for (int i = 0; i < 40; ++i)
+    if ((after.find("\"r" + std::to_string(i) + "\"") == std::string::npos) != (i % 2 == 0))
+      wrong += " r" + std::to_string(i);
+  EXPECT_EQ(wrong, "") << "removed ones back or kept ones lost:\n" << after;
+}
+
+// On POSIX a linked descriptor stays a link: the delete replaces the file
+// it names, which keeps its mode.
+TEST_F(CommandTable, ALinkedDescriptorStaysALink) {
+  if (scriptsRunInCmd()) GTEST_SKIP() << "Windows replaces the descriptor's own path";
+  namespace fs = std::filesystem;
+  const fs::path link = expand("{data}{/}vexa_config.xml"), target = expand("{data}{/}real.xml");
+  layOut(row(""));
+  fs::rename(link, target);
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("real.xml", link);
+  run({row("-delete local", answering("y"), prints(asked("local") + "\n"), kLocalRemoved)});
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 }  // namespace

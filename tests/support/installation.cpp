@@ -136,7 +136,7 @@ std::string Installation::expand(std::string text) const {
 
 bool Installation::scriptsRunInCmd() { return kWindows; }
 
-void Installation::reset(const CommandRow& row) {
+void Installation::layOut(const CommandRow& row) {
   root_.write("tool/zerin.cfg", "repository_data_directory, \"" + data_ + "\"\n");
   root_.write("data folder/vexa_config.xml", expand(kDescriptor));
   for (const auto& entry : fs::directory_iterator(root_.path() / "tool")) {
@@ -185,7 +185,7 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
   for (const char* name : kRowVariables) saved[name] = variable(name);
   for (const auto& set : row.environment) saved[set.first] = variable(set.first.c_str());
   setVariable("ZERINCTL_TRACE", std::nullopt);
-  reset(row);
+  layOut(row);
   if (traced) setVariable("ZERINCTL_TRACE", "1");
   std::vector<std::string> words = {"zerinctl"};
   for (const std::string& word : row.line) words.push_back(expand(word));

@@ -159,10 +159,10 @@ class Installation : public testing::Test {
   std::string expand(std::string text) const;
   // Whether the scripts run in cmd.exe, whose quoting differs from /bin/sh.
   static bool scriptsRunInCmd();
-  const std::string& tool() const { return tool_; }
+  // Lays out what a row sets up, as each row finds it before its command.
+  void layOut(const CommandRow& row);
 
  private:
-  void reset(const CommandRow& row);
   struct Outcome {
     std::string printed, errors, instancesBefore;
     int status = 0;
