@@ -136,7 +136,7 @@ std::string Installation::expand(std::string text) const {
 
 bool Installation::scriptsRunInCmd() { return kWindows; }
 
-void Installation::layOut(const CommandRow& row) {
+void Installation::layOut(const Row& row) {
   root_.write("tool/zerin.cfg", "repository_data_directory, \"" + data_ + "\"\n");
   root_.write("data folder/vexa_config.xml", expand(kDescriptor));
   for (const auto& entry : fs::directory_iterator(root_.path() / "tool")) {
@@ -146,18 +146,20 @@ void Installation::layOut(const CommandRow& row) {
       fs::remove(entry.path());
   }
   // Database scripts succeed with anything but 0 and 104.
-  for (const char* script : {"tool/startvexa.code", "tool/removevexa.code"}) root_.write(script, "1");
+  for (const char* script : {"tool/startvexa.code", "tool/removevexa.code"})
+    root_.write(script, "1");
   for (const auto& file : row.files) root_.write(expand(file.first), expand(file.second));
-  for (const auto& variable : row.environment)
-    setVariable(variable.first,
-                variable.second ? std::optional<std::string>(expand(*variable.second)) : std::nullopt);
+  for (const auto& variable : row.variables)
+    setVariable(variable.first, variable.second
+                                    ? std::optional<std::string>(expand(*variable.second))
+                                    : std::nullopt);
   root_.write("input", row.input);
   std::freopen(root_.native("input").c_str(), "rb", stdin);
 }
 
-void Installation::run(const std::vector<CommandRow>& rows) {
+void Installation::run(const std::vector<Row>& rows) {
   for (size_t index = 0; index < rows.size(); ++index) {
-    const CommandRow& row = rows[index];
+    const Row& row = rows[index];
     Outcome plain = runOnce(row, index, false);
     check(row, index, plain);
     if (row.traced.empty()) continue;
@@ -166,7 +168,7 @@ void Installation::run(const std::vector<CommandRow>& rows) {
     std::string where = "row " + std::to_string(index) + " traced";
     EXPECT_EQ(traced.printed, plain.printed) << where;
     EXPECT_EQ(traced.status, plain.status) << where;
-    for (const CommandRow::Seen& wanted : row.traced) {
+    for (const Row::Seen& wanted : row.traced) {
       std::string text = expand(wanted.text);
       EXPECT_EQ(traced.errors.find(text) != std::string::npos, wanted.present)
           << where << ": " << text << "\n"
@@ -180,10 +182,10 @@ void Installation::run(const std::vector<CommandRow>& rows) {
   }
 }
 
-Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index, bool traced) {
+Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool traced) {
   std::map<std::string, std::optional<std::string>> saved;
   for (const char* name : kRowVariables) saved[name] = variable(name);
-  for (const auto& set : row.environment) saved[set.first] = variable(set.first.c_str());
+  for (const auto& set : row.variables) saved[set.first] = variable(set.first.c_str());
   setVariable("ZERINCTL_TRACE", std::nullopt);
   layOut(row);
   if (traced) setVariable("ZERINCTL_TRACE", "1");
@@ -228,7 +230,7 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
   return outcome;
 }
 
-void Installation::check(const CommandRow& row, size_t index, const Outcome& outcome) {
+void Installation::check(const Row& row, size_t index, const Outcome& outcome) {
   std::string where = "row " + std::to_string(index) + ":";
   for (const std::string& word : row.line) where += " " + word;
   EXPECT_EQ(outcome.printed, expand(row.printed)) << where;
@@ -252,9 +254,9 @@ void Installation::check(const CommandRow& row, size_t index, const Outcome& out
   EXPECT_EQ(names, row.instancesAfter.value_or(outcome.instancesBefore)) << where;
 
   // A line recorded, or (for a variable never recorded) one that begins so.
-  for (const CommandRow::Seen& entry : row.recorded) {
-    std::vector<std::string> seen =
-        entry.who == "vexa" ? outcome.engineRecord : recordedLines(entry.who);
+  for (const Row::Seen& entry : row.recorded) {
+    std::vector<std::string> seen = entry.who == "vexa" ? outcome.engineRecord
+                                                        : recordedLines(entry.who);
     std::string wanted = expand(entry.text);
     bool found = false;
     for (const std::string& line : seen)

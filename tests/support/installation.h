@@ -36,14 +36,15 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
-struct CommandRow {
+struct Row {
   std::vector<std::string> line;  // the arguments after the tool's name
   // What the row sets up; all of it is undone after.
-  std::string input;                                              // standard input, closed after it
-  std::map<std::string, std::optional<std::string>> environment;  // nullopt: unset
-  std::map<std::string, std::string> files;                       // path -> content
+  std::string input;                                            // standard input, closed after it
+  std::map<std::string, std::optional<std::string>> variables;  // nullopt: unset
+  std::map<std::string, std::string> files;                     // path -> content
   bool engineStaysUp = false, asProcess = false;
   // What must come of it.
   std::string printed;
@@ -56,7 +57,7 @@ struct CommandRow {
   };
   std::vector<Seen> recorded, traced;
 };
-using RowPart = std::function<void(CommandRow&)>;
+using RowPart = std::function<void(Row&)>;
 
 struct CommandLine {
   CommandLine(const char* line) : CommandLine(std::string(line)) {}
@@ -65,23 +66,24 @@ struct CommandLine {
   std::vector<std::string> words;
 };
 
-// How each part below changes its row.
+// How the parts below change their row.
+using Text = std::string;
 template <typename T>
-RowPart assign(T CommandRow::*field, T value) {
-  return [=](CommandRow& row) { row.*field = value; };
+RowPart assign(T Row::*field, std::common_type_t<T> value) {
+  return [=](Row& row) { row.*field = value; };
 }
 template <typename T>
-RowPart append(std::vector<T> CommandRow::*list, T item) {
-  return [=](CommandRow& row) { (row.*list).push_back(item); };
+RowPart append(std::vector<T> Row::*list, std::common_type_t<T> item) {
+  return [=](Row& row) { (row.*list).push_back(item); };
 }
 template <typename T>
-RowPart insert(std::map<std::string, T> CommandRow::*map, const std::string& key, T value) {
-  return [=](CommandRow& row) { (row.*map)[key] = value; };
+RowPart put(std::map<std::string, T> Row::*map, std::string key, std::common_type_t<T> value) {
+  return [=](Row& row) { (row.*map)[key] = value; };
 }
 
 template <typename... Parts>
-CommandRow row(const CommandLine& line, const Parts&... parts) {
-  CommandRow result;
+Row row(const CommandLine& line, const Parts&... parts) {
+  Row result;
   result.line = line.words;
   (RowPart(parts)(result), ...);
   return result;
@@ -89,64 +91,49 @@ CommandRow row(const CommandLine& line, const Parts&... parts) {
 // Several parts under one name.
 template <typename... Parts>
 RowPart parts(const Parts&... each) {
-  return [=](CommandRow& row) { (RowPart(each)(row), ...); };
+  return [=](Row& row) { (RowPart(each)(row), ...); };
 }
 
 // What a row sets up. A script ends with 0, startvexa and removevexa with 1
-// (success), unless the row says otherwise.
-inline RowPart answering(std::string input) { return assign(&CommandRow::input, input); }
-// "" sets the variable empty where the system allows (see setVariable).
-inline RowPart with(const std::string& name, std::string value) {
-  return insert(&CommandRow::environment, name, std::optional<std::string>(value));
-}
-inline RowPart without(const std::string& name) {
-  return insert(&CommandRow::environment, name, std::optional<std::string>());
-}
-inline RowPart file(const std::string& path, std::string content) {
-  return insert(&CommandRow::files, path, content);
-}
-inline RowPart exits(const std::string& script, int code, const std::string& onlyFor = "") {
+// (success), unless the row says otherwise; "" sets a variable empty where
+// the system allows (see setVariable).
+inline RowPart answering(Text input) { return assign(&Row::input, input); }
+inline RowPart with(Text name, Text value) { return put(&Row::variables, name, value); }
+inline RowPart without(Text name) { return put(&Row::variables, name, std::nullopt); }
+inline RowPart file(Text path, Text content) { return put(&Row::files, path, content); }
+inline RowPart exits(Text script, int code, Text onlyFor = "") {
   return file("{tool}{/}" + script + ".code", std::to_string(code) + "\n" + onlyFor);
 }
 // The script writes `content` into the file its argument `number` names, or
 // with 0 to its standard output.
-inline RowPart writes(const std::string& script, int number, const std::string& content) {
+inline RowPart writes(Text script, int number, Text content) {
   return file("{tool}{/}" + script + ".writes", std::to_string(number) + "\n" + content);
 }
 // The engine the row starts runs on for a later row to stop.
-inline RowPart engineStaysUp() { return assign(&CommandRow::engineStaysUp, true); }
+inline RowPart engineStaysUp() { return assign(&Row::engineStaysUp, true); }
 // Runs the built tool from the installation as a process of its own, for
 // what only a process shows: its own folder, its exit status as the
 // platform reports it, a child that outlives it.
-inline RowPart asProcess() { return assign(&CommandRow::asProcess, true); }
+inline RowPart asProcess() { return assign(&Row::asProcess, true); }
 
-// What it must come to.
-inline RowPart prints(std::string output) { return assign(&CommandRow::printed, output); }
-inline RowPart status(int code) { return assign(&CommandRow::status, code); }
-// A request the peer saw: "PING localhost" (the message and the Host header).
-inline RowPart sends(std::string request) { return append(&CommandRow::requests, request); }
-// A script's run as the recorder logs it, in order: "removevexa [arg] [arg]".
-inline RowPart runs(std::string call) { return append(&CommandRow::scripts, call); }
-// The descriptor's instance names afterwards: "a,b,c".
-inline RowPart leaves(std::string names) {
-  return assign(&CommandRow::instancesAfter, std::optional<std::string>(names));
+// What it must come to. sends: a request the peer saw, "PING localhost" (the
+// message and the Host header); runs: a script's run as the recorder logs
+// it, in order, "removevexa [arg] [arg]"; leaves: the descriptor's instance
+// names afterwards, "a,b,c"; records: a line that the last run of a script,
+// or the engine's start ("vexa"), recorded, "VEXAUSER=u", "arg2=-c". A row
+// that traces runs once more with ZERINCTL_TRACE set: output and status must
+// not change, and standard error must hold the text (traceHides: must not).
+inline RowPart prints(Text output) { return assign(&Row::printed, output); }
+inline RowPart status(int code) { return assign(&Row::status, code); }
+inline RowPart sends(Text request) { return append(&Row::requests, request); }
+inline RowPart runs(Text call) { return append(&Row::scripts, call); }
+inline RowPart leaves(Text names) { return assign(&Row::instancesAfter, names); }
+inline RowPart records(Text who, Text line) { return append(&Row::recorded, {who, line, true}); }
+inline RowPart neverRecords(Text who, Text name) {
+  return append(&Row::recorded, {who, name + "=", false});
 }
-// A line that the last run of a script, or the engine's start ("vexa"),
-// recorded: "VEXAUSER=u", "arg2=-c", "cwd=...".
-inline RowPart records(std::string who, std::string line) {
-  return append(&CommandRow::recorded, CommandRow::Seen{who, line, true});
-}
-inline RowPart neverRecords(std::string who, std::string variable) {
-  return append(&CommandRow::recorded, CommandRow::Seen{who, variable + "=", false});
-}
-// A row with these runs once more with ZERINCTL_TRACE set: output and status
-// must not change, and standard error must hold the text, or must not.
-inline RowPart traces(std::string text) {
-  return append(&CommandRow::traced, CommandRow::Seen{"", text, true});
-}
-inline RowPart traceHides(std::string text) {
-  return append(&CommandRow::traced, CommandRow::Seen{"", text, false});
-}
+inline RowPart traces(Text text) { return append(&Row::traced, {"", text, true}); }
+inline RowPart traceHides(Text text) { return append(&Row::traced, {"", text, false}); }
 
 class Installation : public testing::Test {
  protected:
@@ -154,13 +141,13 @@ class Installation : public testing::Test {
   ~Installation() override;
 
   // Runs each row in a fresh copy of the installation's state and checks it.
-  void run(const std::vector<CommandRow>& rows);
+  void run(const std::vector<Row>& rows);
 
   std::string expand(std::string text) const;
   // Whether the scripts run in cmd.exe, whose quoting differs from /bin/sh.
   static bool scriptsRunInCmd();
   // Lays out what a row sets up, as each row finds it before its command.
-  void layOut(const CommandRow& row);
+  void layOut(const Row& row);
 
  private:
   struct Outcome {
@@ -169,8 +156,8 @@ class Installation : public testing::Test {
     size_t requestsBefore = 0;
     std::vector<std::string> scriptCalls, engineRecord;
   };
-  Outcome runOnce(const CommandRow& row, size_t index, bool traced);
-  void check(const CommandRow& row, size_t index, const Outcome& outcome);
+  Outcome runOnce(const Row& row, size_t index, bool traced);
+  void check(const Row& row, size_t index, const Outcome& outcome);
   std::vector<std::string> recordedLines(const std::string& who) const;
   // What the stand-in engine writes in its working folder as it starts.
   std::filesystem::path engineRecordFile() const {
