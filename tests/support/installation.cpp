@@ -149,10 +149,8 @@ void Installation::layOut(const Row& row) {
   for (const char* script : {"tool/startvexa.code", "tool/removevexa.code"})
     root_.write(script, "1");
   for (const auto& file : row.files) root_.write(expand(file.first), expand(file.second));
-  for (const auto& variable : row.variables)
-    setVariable(variable.first, variable.second
-                                    ? std::optional<std::string>(expand(*variable.second))
-                                    : std::nullopt);
+  for (const auto& [name, value] : row.variables)
+    setVariable(name, value ? std::optional<std::string>(expand(*value)) : std::nullopt);
   root_.write("input", row.input);
   std::freopen(root_.native("input").c_str(), "rb", stdin);
 }
