@@ -1,6 +1,7 @@
 // The salt commands where they meet the user: what each salt script receives
 // and with which PATH, what the export leaves in its folder for the import,
-// and that a salt's name or file never becomes a command.
+// and that a salt's name or file never becomes a command. The rows read as
+// those of command_table_test.cpp.
 #include "support/installation.h"
 
 #include <algorithm>
@@ -48,17 +49,17 @@ RowPart listing(const std::string& names) {
 using SaltTable = Installation;
 
 TEST_F(SaltTable, OneSaltGoesThroughItsScriptWithTheSaltSearchPath) {
-  const std::string file = "{tool}{/}customer.txt";
+  const std::string customer = "{tool}{/}customer.txt";
   run({
-      row("-importsalt X customer " + file, prints(kImported),
-          runs(imported("customer", file, "X")), records("importsalt", "PATH=" + kSaltPath)),
+      row("-importsalt X customer " + customer, prints(kImported),
+          runs(imported("customer", customer, "X")), records("importsalt", "PATH=" + kSaltPath)),
       row("-importsalt -ALL a b", prints(kImported), runs(imported("a", "b", "-ALL"))),
-      row("-importsalt X customer " + file, exits("importsalt", 5), status(-2),
-          prints(importFailed("customer") + kUsage), runs(imported("customer", file, "X"))),
-      row("-exportsalt X alpha " + file, prints(kExported), runs(exported("alpha", file)),
+      row("-importsalt X customer " + customer, exits("importsalt", 5), status(-2),
+          prints(importFailed("customer") + kUsage), runs(imported("customer", customer, "X"))),
+      row("-exportsalt X alpha " + customer, prints(kExported), runs(exported("alpha", customer)),
           records("exportsalt", "PATH=" + kSaltPath)),
-      row("-exportsalt X alpha " + file, exits("exportsalt", 1), status(-2),
-          prints(exportFailed("alpha") + kUsage), runs(exported("alpha", file))),
+      row("-exportsalt X alpha " + customer, exits("exportsalt", 1), status(-2),
+          prints(exportFailed("alpha") + kUsage), runs(exported("alpha", customer))),
   });
 }
 
