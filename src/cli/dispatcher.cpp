@@ -162,9 +162,6 @@ std::string findToolFolder() {
 int dispatch(const std::string& toolFolder, int argc, char* const* argv) {
   trace("version %s, tool folder %s", ZERINCTL_VERSION, toolFolder.c_str());
   if (argc < 2) return kSuccess;
-  traceForgetSecrets();
-  // Argument 4 is a password wherever a repository command is given one.
-  if (argc >= 5 && std::strstr(argv[1], "salt") == nullptr) traceSecret(argv[4]);
   for (const CommandForm& form : kForms) {
     if (std::strcmp(argv[1], form.word) != 0 || argc < form.minCount || argc > form.maxCount ||
         !conditionHolds(form.condition, argv))

@@ -18,6 +18,12 @@ bool confirmed() {
   return answer == 'Y' || answer == 'y';
 }
 
+void tellWhereTheFilesAre(const std::string& toolFolder, const std::string& name) {
+  printOut("Info - please remove repository files from the following directory: \n");
+  printOut("\t%s\n", getRepositoriesPath(toolFolder, name).c_str());
+  printOut("(Note - you may need to reboot first before you can remove the repository files)\n");
+}
+
 }  // namespace
 
 int deleteRepository(const std::string& toolFolder, const std::string& name) {
@@ -26,19 +32,28 @@ int deleteRepository(const std::string& toolFolder, const std::string& name) {
   if (!confirmed()) return kFailure;
   printOut("\n");
 
+  const std::string descriptor = getDescriptorPath(toolFolder);
   RepositoryInstance instance;
-  if (!findRepositoryInstance(toolFolder, name, instance, false)) {
-    printOut("Error - repository was not found: %s\n", name.c_str());
-  } else if (instance.path.empty()) {
-    printOut("Info - please remove repository files from the following directory: \n");
-    printOut("\t%s\n", getRepositoriesPath(toolFolder, name).c_str());
-    printOut("(Note - you may need to reboot first before you can remove the repository "
-             "files)\n");
+  std::string reason;
+  switch (removeRepositoryInstance(descriptor, name, instance, &reason)) {
+    case Removal::kNotRewritten:
+      // The database must not go while the descriptor still names it: the
+      // next start would run an engine on a database that is not there.
+      printOut("Error - repository could not be removed from %s: %s\n", descriptor.c_str(),
+               reason.c_str());
+      return kFailure;
+    case Removal::kNotFound:
+      printOut("Error - repository was not found: %s\n", name.c_str());
+      break;
+    case Removal::kRemoved:
+      if (instance.path.empty()) tellWhereTheFilesAre(toolFolder, name);
+      break;
   }
 
   std::string script = shortPath(getTemplatesPath(toolFolder,
                                                   scriptFileName("removevexa").c_str()));
-  std::string arguments = " " + repositoriesArgument(toolFolder) + " " + name;
+  ScriptArguments arguments;
+  arguments.add(" " + repositoriesArgument(toolFolder) + " " + name);
   if (!appendRemoteDatabaseCredentials(arguments)) return kFailure;
   return databaseScriptStatus(runScript(script, arguments, false));
 }

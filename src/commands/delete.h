@@ -6,7 +6,8 @@
 #include <string>
 
 // 0 when the removal script reported success; -1 for any other answer than
-// one beginning with Y or y (end of input included), for a remote database
-// without credentials, or when the script failed. Nothing is undone: the
-// descriptor entry stays removed whatever follows.
+// one beginning with Y or y (end of input included), for a descriptor that
+// names the repository but cannot be rewritten (the script then never runs),
+// for a remote database without credentials, or when the script failed.
+// Nothing is undone: the descriptor entry stays removed whatever follows.
 int deleteRepository(const std::string& toolFolder, const std::string& name);

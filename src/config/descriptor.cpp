@@ -183,8 +183,8 @@ bool lookUp(const std::string& descriptor, const std::string& name, RepositoryIn
 }
 
 // Writes the root element (no declaration, nothing outside it), without a
-// terminator or a trailing newline.
-void writeDescriptor(const std::string& descriptor, const DOMElement* root) {
+// terminator or a trailing newline, in place of the descriptor.
+bool writeDescriptor(const std::string& descriptor, const DOMElement* root, std::string* reason) {
   XmlName core("LS");
   DOMImplementation* implementation = DOMImplementationRegistry::getDOMImplementation(core.get());
   std::unique_ptr<DOMLSSerializer, void (*)(DOMLSSerializer*)> writer(
@@ -197,19 +197,27 @@ void writeDescriptor(const std::string& descriptor, const DOMElement* root) {
 
   std::unique_ptr<XMLCh, void (*)(XMLCh*)> text(writer->writeToString(root),
                                                 [](XMLCh* t) { XMLString::release(&t); });
-  if (text == nullptr) return;
   // Without a declaration the file is read back as UTF-8, so that is what
   // it is written in: text in another code page would make the next parse
-  // fail and hide every repository.
-  TranscodeToStr utf8(text.get(), "UTF-8");
-  // Text that could not be converted is never written: an empty descriptor
-  // would lose every other repository.
-  bool written = utf8.length() != 0 &&
-                 replaceFileContents(descriptor,
-                                     std::string(reinterpret_cast<const char*>(utf8.str()),
-                                                 utf8.length()));
-  trace(written ? "descriptor replaced by the rewritten one"
-                : "descriptor could not be rewritten: the old one is kept");
+  // fail and hide every repository. Text that could not be converted is
+  // never written: an empty descriptor would lose every other repository.
+  FileFailure failure{"converting the descriptor to UTF-8", "the text cannot be written"};
+  bool written = false;
+  if (text != nullptr) {
+    TranscodeToStr utf8(text.get(), "UTF-8");
+    written = utf8.length() != 0 &&
+              replaceFileContents(
+                  descriptor, std::string(reinterpret_cast<const char*>(utf8.str()), utf8.length()),
+                  &failure);
+  }
+  if (written) {
+    trace("descriptor replaced by the rewritten one");
+    return true;
+  }
+  trace("descriptor could not be rewritten: %s failed: %s; the old one is kept",
+        failure.step.c_str(), failure.reason.c_str());
+  *reason = failure.reason;
+  return false;
 }
 
 // The scanner reads a document of any version 1.x as one of 1.0, as XML 1.0
@@ -228,8 +236,8 @@ class DescriptorParser : public XercesDOMParser {
   }
 };
 
-bool removeInstance(const std::string& descriptor, const std::string& name,
-                    RepositoryInstance& instance) {
+Removal removeInstance(const std::string& descriptor, const std::string& name,
+                       RepositoryInstance& instance, std::string* reason) {
   DescriptorParser parser;
   parser.setValidationScheme(XercesDOMParser::Val_Never);
   parser.setDoNamespaces(false);
@@ -248,11 +256,11 @@ bool removeInstance(const std::string& descriptor, const std::string& name,
   // same: a fatal error ends the parse and the descriptor reads as empty.
   HandlerBase reporter;
   if (traceEnabled()) parser.setErrorHandler(&reporter);
-  if (!parseDescriptor(parser, descriptor)) return false;
+  if (!parseDescriptor(parser, descriptor)) return Removal::kNotFound;
 
   DOMDocument* document = parser.getDocument();
   DOMElement* root = document != nullptr ? document->getDocumentElement() : nullptr;
-  if (root == nullptr) return false;
+  if (root == nullptr) return Removal::kNotFound;
 
   // The list is live: its length is counted once, as every count walks the
   // whole tree again.
@@ -272,17 +280,16 @@ bool removeInstance(const std::string& descriptor, const std::string& name,
     if (applyInstance(lookup, names, name, instance)) match = element;
   }
   traceOutcome(name, instance, match != nullptr);
-  if (match == nullptr) return false;
+  if (match == nullptr) return Removal::kNotFound;
 
   match->getParentNode()->removeChild(match);
-  writeDescriptor(descriptor, root);
-  return true;
+  return writeDescriptor(descriptor, root, reason) ? Removal::kRemoved : Removal::kNotRewritten;
 }
 
 // The parser reports a missing, unreadable or malformed file by throwing;
 // for the commands that is a descriptor without the repository.
-template <typename Step>
-bool withoutExceptions(const Step& step) {
+template <typename Result, typename Step>
+Result withoutExceptions(Result notFound, const Step& step) {
   try {
     return step();
   } catch (const SAXParseException& error) {
@@ -290,20 +297,21 @@ bool withoutExceptions(const Step& step) {
           static_cast<unsigned long long>(error.getLineNumber()),
           static_cast<unsigned long long>(error.getColumnNumber()),
           toLocal(error.getMessage()).c_str());
-    return false;
   } catch (...) {
     trace("descriptor could not be parsed");
-    return false;
   }
+  return notFound;
 }
 
 }  // namespace
 
-bool findRepositoryInstance(const std::string& toolFolder, const std::string& name,
-                            RepositoryInstance& instance, bool lookupOnly) {
-  std::string descriptor = getDescriptorPath(toolFolder);
-  if (lookupOnly) return withoutExceptions([&] { return lookUp(descriptor, name, instance); });
+bool lookUpRepositoryInstance(const std::string& descriptor, const std::string& name,
+                              RepositoryInstance& instance) {
+  return withoutExceptions(false, [&] { return lookUp(descriptor, name, instance); });
+}
 
+Removal removeRepositoryInstance(const std::string& descriptor, const std::string& name,
+                                 RepositoryInstance& instance, std::string* reason) {
   // Two deletes at once must not both edit the same old descriptor: the
   // later replacement would bring back what the earlier one removed. A
   // holder takes milliseconds; one that takes far longer is stuck, and the
@@ -315,7 +323,17 @@ bool findRepositoryInstance(const std::string& toolFolder, const std::string& na
     trace("descriptor lock not had: rewriting without it");
   else if (int stale = removeStaleReplacements(descriptor))
     trace("%d temporary descriptor(s) of interrupted deletes removed", stale);
-  bool removed = withoutExceptions([&] { return removeInstance(descriptor, name, instance); });
+  Removal removal = withoutExceptions(Removal::kNotFound, [&] {
+    return removeInstance(descriptor, name, instance, reason);
+  });
   if (locked) unlock(lock);
-  return removed;
+  return removal;
+}
+
+bool findRepositoryInstance(const std::string& toolFolder, const std::string& name,
+                            RepositoryInstance& instance, bool lookupOnly) {
+  std::string descriptor = getDescriptorPath(toolFolder);
+  if (lookupOnly) return lookUpRepositoryInstance(descriptor, name, instance);
+  std::string reason;
+  return removeRepositoryInstance(descriptor, name, instance, &reason) == Removal::kRemoved;
 }

@@ -18,14 +18,28 @@ struct RepositoryInstance {
   std::string path;
 };
 
-// Fills `instance` from the instances named `name`, later ones overwriting
-// what earlier ones supplied; true when one of them has a "port".
-//
-// With `lookupOnly` clear, the first matching instance that has a "port" is
-// removed and the descriptor rewritten; the outputs are filled the same way
-// up to that instance. The rewrite replaces the file in one step, so a
-// failure leaves the old descriptor whole; the result is true once the
-// element is removed, whether or not the write succeeded. The rewritten file
-// holds the root element alone, in UTF-8.
+// Fills `instance` from the instances named `name` in the descriptor at
+// `descriptor`, later ones overwriting what earlier ones supplied; true when
+// one of them has a "port".
+bool lookUpRepositoryInstance(const std::string& descriptor, const std::string& name,
+                              RepositoryInstance& instance);
+
+enum class Removal {
+  kRemoved,       // the descriptor no longer names it
+  kNotFound,      // no instance with a port to remove: the file is untouched
+  kNotRewritten,  // found, but the file could not be replaced: it is untouched
+};
+
+// Under the descriptor's lock, removes the first instance named `name` that
+// has a "port" and replaces the file in one step; `instance` is filled as a
+// lookup fills it, up to that instance. The rewritten file holds the root
+// element alone, in UTF-8. For kNotRewritten, `reason` gets the system's
+// text.
+Removal removeRepositoryInstance(const std::string& descriptor, const std::string& name,
+                                 RepositoryInstance& instance, std::string* reason);
+
+// The descriptor of `toolFolder`'s installation, looked up, or with
+// `lookupOnly` clear, the instance removed; true when it was found (and,
+// when removing, is gone from the file).
 bool findRepositoryInstance(const std::string& toolFolder, const std::string& name,
                             RepositoryInstance& instance, bool lookupOnly);

@@ -1,6 +1,7 @@
 #include "config/folders.h"
 
 #include "config/settings.h"
+#include "platform/script_syntax.h"
 #include "platform/system.h"
 #include "util/trace.h"
 
@@ -74,8 +75,13 @@ std::string quotedJoin(const std::string& folder, const std::string& name) {
 
 std::string shortPath(const std::string& path) {
   std::string plain = stripQuotes(path);
-  std::string word;
-  return commandLinePath(plain, &word) ? word : plain;
+  std::string shortForm;
+  return commandLineWord(shortPathName(plain, &shortForm) ? shortForm : plain);
+}
+
+std::string searchPathForm(const std::string& folder) {
+  std::string shortForm;
+  return shortPathName(folder, &shortForm) ? shortForm : folder;
 }
 
 std::string folderOf(const std::string& executable) {

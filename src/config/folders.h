@@ -28,9 +28,15 @@ std::string stripQuotes(const std::string& text);
 // folder + separator + name, double-quoted when it holds a space.
 std::string quotedJoin(const std::string& folder, const std::string& name);
 
-// The form of `path` (quotes removed) that stands unquoted as one word on a
-// command line; the unquoted path itself when the system has none.
+// `path` (quotes removed) as one word on the interpreter's command line: its
+// short form where the system has one, else the path itself, written as
+// commandLineWord writes a path.
 std::string shortPath(const std::string& path);
+
+// The form in which an existing folder goes into PATH for a child: the short
+// form where the system has one, else the folder as it stands. PATH is no
+// command line: quotes or escapes would stay in it.
+std::string searchPathForm(const std::string& folder);
 
 // The folder of the executable at `executable`: the text before its last
 // separator, or the whole text when it has none.

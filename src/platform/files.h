@@ -4,12 +4,21 @@
 #include <cstdint>
 #include <string>
 
+// Why a replacement failed: the step that failed, for the trace, and the
+// system's text for the reason, one line without its line end.
+struct FileFailure {
+  std::string step;
+  std::string reason;
+};
+
 // Replaces the file at `path` with `content` in one step: the bytes go to a
 // new file beside it ("<path>.<process id>.tmp"), reach the disk, and only
 // then take the old file's place. On any failure the old file is untouched,
-// the temporary file is removed and the result is false. On POSIX a link is
-// followed to the file it names, and the file keeps its mode and owner.
-bool replaceFileContents(const std::string& path, const std::string& content);
+// the temporary file is removed, `failure` says why and the result is false.
+// A file that the caller may not write is never replaced, although the
+// folder may allow it. On POSIX a link is followed to the file it names, and
+// the file keeps its mode and owner.
+bool replaceFileContents(const std::string& path, const std::string& content, FileFailure* failure);
 
 // Name of the temporary file that replaceFileContents writes for `path`.
 std::string replacementPath(const std::string& path);

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -22,29 +23,46 @@ int createNew(const std::string& path, mode_t mode) {
   return fd;
 }
 
+bool failed(FileFailure* failure, const std::string& step) {
+  failure->step = step;
+  failure->reason = std::strerror(errno);
+  return false;
+}
+
 // Writes `content` to a new file with the mode and, where this process may
 // set them, the owner and group of `original`. Removes what it created when
 // it fails.
-bool writeNewFile(const std::string& path, const std::string& content,
-                  const std::string& original) {
+bool writeNewFile(const std::string& path, const std::string& content, const std::string& original,
+                  FileFailure* failure) {
   struct stat info;
   bool known = stat(original.c_str(), &info) == 0;
   mode_t mode = known ? (info.st_mode & 07777) : 0644;
   int fd = createNew(path, mode);
-  if (fd < 0) return false;
-  bool ok = fchmod(fd, mode) == 0;
+  if (fd < 0) return failed(failure, "creating " + path);
+  const char* step = nullptr;
+  if (fchmod(fd, mode) != 0) step = "setting the mode of ";
   if (known) (void)!fchown(fd, info.st_uid, info.st_gid);
-  size_t offset = 0;
-  while (ok && offset < content.size()) {
+  for (size_t offset = 0; step == nullptr && offset < content.size();) {
     ssize_t written = write(fd, content.data() + offset, content.size() - offset);
     if (written < 0 && errno == EINTR) continue;
-    ok = written > 0;
-    if (ok) offset += static_cast<size_t>(written);
+    if (written <= 0) {
+      // A write that makes no progress without an error: the disk is full.
+      if (written == 0) errno = ENOSPC;
+      step = "writing ";
+    } else {
+      offset += static_cast<size_t>(written);
+    }
   }
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  if (!ok) unlink(path.c_str());
-  return ok;
+  if (step == nullptr && fsync(fd) != 0) step = "flushing ";
+  int error = errno;
+  if (close(fd) != 0 && step == nullptr) {
+    step = "closing ";
+    error = errno;
+  }
+  if (step == nullptr) return true;
+  unlink(path.c_str());
+  errno = error;
+  return failed(failure, step + path);
 }
 
 // The file a path names, through any symbolic links, so that a linked
@@ -59,11 +77,17 @@ std::string resolved(const std::string& path) {
 
 }  // namespace
 
-bool replaceFileContents(const std::string& path, const std::string& content) {
+bool replaceFileContents(const std::string& path, const std::string& content,
+                         FileFailure* failure) {
   std::string target = resolved(path);
+  // A rename needs only the folder's permission; the file's own must hold
+  // too, as it would for writing it in place.
+  if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
+    return failed(failure, "checking that " + target + " may be written");
   std::string temporary = replacementPath(target);
-  if (!writeNewFile(temporary, content, target)) return false;
+  if (!writeNewFile(temporary, content, target, failure)) return false;
   if (std::rename(temporary.c_str(), target.c_str()) == 0) return true;
+  failed(failure, "moving " + temporary + " over " + target);
   unlink(temporary.c_str());
   return false;
 }

@@ -1,6 +1,6 @@
 #include "platform/files.h"
 
-#include "platform/windows_headers.h"
+#include "platform/windows_support.h"
 
 #include <algorithm>
 
@@ -9,37 +9,24 @@ namespace {
 constexpr int kRetryMilliseconds = 20;
 constexpr int kReplaceWaitMilliseconds = 2000;
 
-// Closes the handle on every way out of the write.
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-  ~ScopedHandle() { close(); }
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-  void reset(HANDLE handle) {
-    close();
-    handle_ = handle;
-  }
-  bool close() {
-    if (!valid()) return true;
-    HANDLE handle = handle_;
-    handle_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(handle) != 0;
-  }
-
- private:
-  HANDLE handle_;
-};
+bool failed(FileFailure* failure, const std::string& step, DWORD code) {
+  std::string text = systemText(code);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  failure->step = step;
+  failure->reason = text.empty() ? "error " + std::to_string(code) : text;
+  return false;
+}
 
 bool writeAll(HANDLE file, const std::string& content) {
   size_t offset = 0;
   while (offset < content.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - offset, 1u << 30));
     DWORD written = 0;
-    if (!WriteFile(file, content.data() + offset, chunk, &written, nullptr) || written == 0)
+    if (!WriteFile(file, content.data() + offset, chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_DISK_FULL);
       return false;
+    }
     offset += written;
   }
   return FlushFileBuffers(file) != 0;
@@ -47,7 +34,7 @@ bool writeAll(HANDLE file, const std::string& content) {
 
 // Writes `content` to a file that must not exist yet. Removes what it created
 // when it fails.
-bool writeNewFile(const std::string& path, const std::string& content) {
+bool writeNewFile(const std::string& path, const std::string& content, FileFailure* failure) {
   // CREATE_NEW: never write into a file that another run is writing. One
   // left behind by a crashed run of the same process id is stale and goes.
   auto create = [&path] {
@@ -57,33 +44,47 @@ bool writeNewFile(const std::string& path, const std::string& content) {
   ScopedHandle file(create());
   if (!file.valid() && GetLastError() == ERROR_FILE_EXISTS && DeleteFileA(path.c_str()))
     file.reset(create());
-  if (!file.valid()) return false;
-  bool ok = writeAll(file.get(), content);
-  ok = file.close() && ok;
-  if (!ok) DeleteFileA(path.c_str());
-  return ok;
+  if (!file.valid()) return failed(failure, "creating " + path, GetLastError());
+  const char* step = nullptr;
+  if (!writeAll(file.get(), content)) step = "writing ";
+  DWORD code = GetLastError();
+  if (!file.close() && step == nullptr) {
+    step = "closing ";
+    code = GetLastError();
+  }
+  if (step == nullptr) return true;
+  DeleteFileA(path.c_str());
+  return failed(failure, step + path, code);
 }
 
 }  // namespace
 
-bool replaceFileContents(const std::string& path, const std::string& content) {
+bool replaceFileContents(const std::string& path, const std::string& content,
+                         FileFailure* failure) {
+  // A read-only file is one that nobody may change, whatever its folder
+  // allows. Windows refuses to move over it, but with the error a passing
+  // reader causes, which would be waited for in vain.
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    return failed(failure, "checking that " + path + " may be written", ERROR_ACCESS_DENIED);
   std::string temporary = replacementPath(path);
-  if (!writeNewFile(temporary, content)) return false;
+  if (!writeNewFile(temporary, content, failure)) return false;
   // A reader that has the file open without sharing deletion makes the move
   // fail for as long as it reads; lookups take milliseconds, so a short wait
   // gets the file replaced instead of silently left as it was.
+  DWORD error = 0;
   for (int waited = 0;; waited += kRetryMilliseconds) {
     if (MoveFileExA(temporary.c_str(), path.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return true;
-    DWORD error = GetLastError();
+    error = GetLastError();
     if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
         waited >= kReplaceWaitMilliseconds)
       break;
     Sleep(kRetryMilliseconds);
   }
   DeleteFileA(temporary.c_str());
-  return false;
+  return failed(failure, "moving " + temporary + " over " + path, error);
 }
 
 bool lockExclusively(const std::string& path, int waitMilliseconds, LockHandle* lock) {

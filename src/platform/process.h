@@ -7,7 +7,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 // What the platform runs in place of the installation's batch scripts.
 struct ScriptInterpreter {
@@ -20,11 +19,8 @@ struct ScriptInterpreter {
 };
 extern const ScriptInterpreter kScriptInterpreter;
 
-// How programs look from outside on this platform: the file name suffix of
-// an executable (".exe" or ""), and the bits of an exit code that its parent
-// sees (all 32 on Windows, the low 8 elsewhere).
+// The file name suffix of an executable: ".exe" or "".
 extern const char* const kExecutableSuffix;
-extern const unsigned kExitStatusMask;
 
 // Starts `executable` detached and does not wait for it. `commandLine` is
 // the whole command line as the program is to see it: on Windows handed to
@@ -44,13 +40,3 @@ bool startDetached(const std::string& executable, const std::string& commandLine
 // not be started at all.
 bool runThroughInterpreter(const std::string& command, bool showWindow, int* exitCode,
                            std::string* error);
-
-// For tests and measurement: runs `program` with `arguments` (each passed
-// as one argument), feeds it `input` on standard input, then closes it, and
-// collects its standard output until it has ended (processes that it
-// started may hold the pipe longer and are not waited for); standard error
-// stays the caller's. Returns the exit code as the platform reports it,
-// -1000 when the program could not be started, and on POSIX -1000 minus the
-// signal that ended it.
-int runCollectingOutput(const std::string& program, const std::vector<std::string>& arguments,
-                        const std::string& input, std::string* output);

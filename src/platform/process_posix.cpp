@@ -1,14 +1,12 @@
 // Processes on POSIX: the engine started by a double fork in a session of its
-// own, scripts and test programs through posix_spawn. Every descriptor the
+// own, scripts through posix_spawn. Every descriptor the
 // tool opens here is close-on-exec, so that a child started by another
 // thread at the same moment cannot hold a pipe open.
 #include "platform/process.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,17 +14,14 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <thread>
+#include <vector>
 
 extern char** environ;
 
 const ScriptInterpreter kScriptInterpreter = {".sh", "/bin/sh", ':', false};
 const char* const kExecutableSuffix = "";
-const unsigned kExitStatusMask = 0xFF;
 
 namespace {
-
-const int kNotStarted = -1000;
 
 std::string reason(int error) { return std::string(std::strerror(error)) + "\n"; }
 
@@ -195,64 +190,4 @@ bool runThroughInterpreter(const std::string& command, bool showWindow, int* exi
   // The shell's own convention for a script that a signal ended.
   *exitCode = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
   return true;
-}
-
-int runCollectingOutput(const std::string& program, const std::vector<std::string>& arguments,
-                        const std::string& input, std::string* output) {
-  std::vector<std::string> words = {program};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv = argumentVector(words);
-  // Standard input is a socket, so that writing to a child that has already
-  // ended fails with EPIPE instead of raising SIGPIPE in the caller.
-  int in[2], out[2];
-  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0) return kNotStarted;
-  if (pipe2(out, O_CLOEXEC) != 0) {
-    close(in[0]);
-    close(in[1]);
-    return kNotStarted;
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in[1], 0);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  pid_t child;
-  int failed = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(in[1]);
-  close(out[1]);
-  // Written beside the reading, so that neither side can fill a buffer and
-  // wait for the other.
-  std::thread feeder([&input, fd = in[0], failed] {
-    for (size_t sent = 0; failed == 0 && sent < input.size();) {
-      ssize_t count = send(fd, input.data() + sent, input.size() - sent, MSG_NOSIGNAL);
-      if (count < 0 && errno == EINTR) continue;
-      if (count <= 0) break;
-      sent += static_cast<size_t>(count);
-    }
-    close(fd);
-  });
-  // Read until the program has ended and its output is drained, not until
-  // end of file: a process that it started may keep the pipe open for hours.
-  char buffer[4096];
-  int wait = 0;
-  bool ended = false;
-  while (failed == 0) {
-    pollfd readable{out[0], POLLIN, 0};
-    int ready = poll(&readable, 1, ended ? 0 : 50);
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready > 0) {
-      ssize_t count = read(out[0], buffer, sizeof buffer);
-      if (count < 0 && errno == EINTR) continue;
-      if (count <= 0) break;
-      output->append(buffer, static_cast<size_t>(count));
-      continue;
-    }
-    if (ready < 0 || ended) break;
-    ended = waitpid(child, &wait, WNOHANG) == child;
-  }
-  close(out[0]);
-  feeder.join();
-  if (failed != 0) return kNotStarted;
-  if (!ended && waitFor(child, &wait) < 0) return kNotStarted;
-  return WIFEXITED(wait) ? WEXITSTATUS(wait) : kNotStarted - WTERMSIG(wait);
 }

@@ -22,7 +22,10 @@ inline bool holdsCommandSyntax(const std::string& text) {
 // expand `$`, a backquote and a backslash unless they are escaped.
 std::string quotedArgument(const std::string& text);
 
-// The form in which an existing folder goes into PATH for a child: the
-// short form on Windows, as on the command line; elsewhere the plain path,
-// since PATH is no command line and an escape would stay in it.
-std::string searchPathForm(const std::string& folder);
+// A path as one word on the interpreter's command line. /bin/sh gets every
+// character that it treats specially escaped (see shellWord). cmd.exe gets
+// the path as it stands, or in double quotes when it holds a blank or a
+// character that cmd.exe reads as syntax: a short form can, on a volume
+// whose short names are switched off or in a name such as "a&b" that is a
+// valid short name. Within the quotes cmd.exe takes them as text.
+std::string commandLineWord(const std::string& path);

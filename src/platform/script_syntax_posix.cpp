@@ -1,5 +1,7 @@
 #include "platform/script_syntax.h"
 
+#include "util/shell_word.h"
+
 // Besides the operators, a dollar sign and a backquote substitute the output
 // of a command into the line, and parentheses open a subshell.
 const char* const kCommandSyntax = "&|<>\n;`$()";
@@ -13,4 +15,4 @@ std::string quotedArgument(const std::string& text) {
   return quoted + "\"";
 }
 
-std::string searchPathForm(const std::string& folder) { return folder; }
+std::string commandLineWord(const std::string& path) { return shellWord(path); }

@@ -1,13 +1,16 @@
 #include "platform/script_syntax.h"
 
-#include "platform/system.h"
-
-// A line feed ends the command that cmd.exe reads from its /C text.
-const char* const kCommandSyntax = "&|<>\n";
+// A line feed ends the command that cmd.exe reads from its /C text. Before
+// the script sees its arguments, cmd.exe also puts a variable's value in
+// place of "%NAME%" and drops a lone caret: the script would get a
+// different text from the one the tool was given.
+const char* const kCommandSyntax = "&|<>\n%^";
 
 std::string quotedArgument(const std::string& text) { return "\"" + text + "\""; }
 
-std::string searchPathForm(const std::string& folder) {
-  std::string shortForm;
-  return commandLinePath(folder, &shortForm) ? shortForm : folder;
+std::string commandLineWord(const std::string& path) {
+  // Blanks and ",;=" split the command, "&|<>" end it, "^" escapes and
+  // parentheses group; within double quotes each of them is plain text.
+  if (path.find_first_of(" \t&|<>^(),;=") == std::string::npos) return path;
+  return "\"" + path + "\"";
 }

@@ -29,9 +29,10 @@ bool executablePath(std::string* path);
 // where the system cannot name it, the place where it normally is.
 std::string commonAppDataFolder();
 
-// The form of an existing path that stands unquoted as one word on the
-// command line of the platform's command interpreter.
-bool commandLinePath(const std::string& path, std::string* word);
+// The 8.3 short form of an existing path. False where the system has none:
+// always on POSIX, and on Windows for a path that does not exist. A volume
+// whose short names are switched off answers with the long path itself.
+bool shortPathName(const std::string& path, std::string* shortForm);
 
 // Identifier of the running process.
 unsigned long currentProcessId();

@@ -1,7 +1,5 @@
 #include "platform/system.h"
 
-#include "util/shell_word.h"
-
 #include <unistd.h>
 
 #include <climits>
@@ -24,11 +22,6 @@ bool executablePath(std::string* path) {
 
 std::string commonAppDataFolder() { return "/var/lib"; }
 
-bool commandLinePath(const std::string& path, std::string* word) {
-  // There are no short names here; escaping every byte that /bin/sh would
-  // treat specially keeps the path one word, whatever it holds.
-  *word = shellWord(path);
-  return true;
-}
+bool shortPathName(const std::string&, std::string*) { return false; }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }

@@ -38,13 +38,13 @@ std::string commonAppDataFolder() {
   return programData != nullptr && *programData != '\0' ? programData : "C:\\ProgramData";
 }
 
-bool commandLinePath(const std::string& path, std::string* word) {
+bool shortPathName(const std::string& path, std::string* shortForm) {
   DWORD size = GetShortPathNameA(path.c_str(), nullptr, 0);
   if (size == 0) return false;
   std::vector<char> buffer(size);
   DWORD length = GetShortPathNameA(path.c_str(), buffer.data(), size);
   if (length == 0 || length >= size) return false;
-  word->assign(buffer.data(), length);
+  shortForm->assign(buffer.data(), length);
   return true;
 }
 

@@ -7,13 +7,13 @@
 #include "process/script_runner.h"
 #include "util/output.h"
 #include "util/shell_word.h"
-#include "util/trace.h"
 
 int startDatabaseServer(const std::string& toolFolder, bool showWindow) {
   printOut("Starting Quarra server...\n");
   std::string scriptPath = shortPath(getTemplatesPath(toolFolder,
                                                       scriptFileName("startvexa").c_str()));
-  std::string arguments = " " + repositoriesArgument(toolFolder) + " ";
+  ScriptArguments arguments;
+  arguments.add(" " + repositoriesArgument(toolFolder) + " ");
   return databaseScriptStatus(runScript(scriptPath, arguments, showWindow));
 }
 
@@ -33,7 +33,7 @@ int databaseScriptStatus(int exitCode) {
   return 0;
 }
 
-bool appendRemoteDatabaseCredentials(std::string& arguments) {
+bool appendRemoteDatabaseCredentials(ScriptArguments& arguments) {
   std::string node;
   if (!getEnvironment("QUARRANODENAME", &node) || node.empty()) return true;
   std::string user, password;
@@ -45,13 +45,11 @@ bool appendRemoteDatabaseCredentials(std::string& arguments) {
   }
   // The password must reach the script unchanged whatever it holds; the
   // user name is passed as given.
-  traceSecret(password);
   if (kScriptInterpreter.escapesWithCarets)
     escapeCarets(password);
   else
     password = shellWord(password);
-  traceSecret(password);
-  arguments += " " + user + " " + password;
+  arguments.add(" " + user + " ").addSecret(password);
   return true;
 }
 

@@ -3,6 +3,8 @@
 // the credentials of a remote database.
 #pragma once
 
+#include "process/script_runner.h"
+
 #include <string>
 
 // The first argument of both scripts: the repositories folder, quoted so
@@ -21,7 +23,7 @@ int databaseScriptStatus(int exitCode);
 // For a remote database ("QUARRANODENAME" set) appends " USER PASSWORD" from
 // "VEXAUSER" and "VEXAPASSWD", the password escaped for the interpreter.
 // False, with a request for them printed, when there is no user name.
-bool appendRemoteDatabaseCredentials(std::string& arguments);
+bool appendRemoteDatabaseCredentials(ScriptArguments& arguments);
 
 // Every "^" becomes "^^^^", so that cmd.exe hands a script the caret intact.
 void escapeCarets(std::string& text);

@@ -6,19 +6,19 @@
 #include "util/output.h"
 #include "util/trace.h"
 
-int runScript(const std::string& scriptPath, const std::string& arguments, bool showWindow) {
+int runScript(const std::string& scriptPath, const ScriptArguments& arguments, bool showWindow) {
   // An interpreter that cannot start leaves this starting value, which the
   // database scripts' callers read as a failure.
   int exitCode = 0;
   std::string error;
-  std::string command = scriptPath + " " + arguments;
   if (traceEnabled()) {
     std::string path;
     getEnvironment("PATH", &path);
-    trace("run through %s: %s", kScriptInterpreter.program, command.c_str());
+    trace("run through %s: %s %s", kScriptInterpreter.program, scriptPath.c_str(),
+          arguments.shown.c_str());
     trace("  with PATH=%s", path.c_str());
   }
-  if (!runThroughInterpreter(command, showWindow, &exitCode, &error)) {
+  if (!runThroughInterpreter(scriptPath + " " + arguments.text, showWindow, &exitCode, &error)) {
     while (!error.empty() && (error.back() == '\n' || error.back() == '\r')) error.pop_back();
     printOut("[error] cannot start the command interpreter %s: %s\n", kScriptInterpreter.program,
              error.empty() ? "<unknown>" : error.c_str());
@@ -34,7 +34,6 @@ std::string scriptFileName(const char* name) {
 void setEnvValue(const std::string& name, const std::string& value) { setEnvironment(name, value); }
 
 void setEngineCredentials(const std::string& user, const std::string& password) {
-  traceSecret(password);
   setEnvValue("VEXAUSER", user);
   setEnvValue("VEXAPASSWD", password);
 }

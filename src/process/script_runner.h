@@ -4,11 +4,31 @@
 
 #include <string>
 
+// A script's argument text, and the same text as the trace shows it. A
+// secret is masked where it is appended: masking it by searching the
+// finished text would also hide every path, host or port that happens to
+// hold it, and tell the reader what it is.
+struct ScriptArguments {
+  std::string text;
+  std::string shown;
+
+  ScriptArguments& add(const std::string& piece) {
+    text += piece;
+    shown += piece;
+    return *this;
+  }
+  ScriptArguments& addSecret(const std::string& secret) {
+    text += secret;
+    shown += "***";
+    return *this;
+  }
+};
+
 // Runs `scriptPath` (in the interpreter's one-word form, see shortPath) with
 // `arguments` through the command interpreter and returns its exit code, bit
 // for bit; waits without limit. Prints only when the interpreter cannot be
 // started at all, and then returns 0.
-int runScript(const std::string& scriptPath, const std::string& arguments, bool showWindow);
+int runScript(const std::string& scriptPath, const ScriptArguments& arguments, bool showWindow);
 
 // The file name of the installation's script `name` on this platform:
 // "name.bat" on Windows, "name.sh" elsewhere.

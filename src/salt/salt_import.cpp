@@ -53,8 +53,8 @@ bool runSaltScript(const std::string& toolFolder, const std::string& scriptName,
                    const std::vector<std::string>& arguments) {
   std::string vexaFolder = quotedJoin(toolFolder, "vexa");
   std::string script = shortPath(getVexaPath(toolFolder, scriptName.c_str()));
-  std::string parameters;
-  for (const std::string& argument : arguments) parameters += " " + argument;
+  ScriptArguments parameters;
+  for (const std::string& argument : arguments) parameters.add(" " + argument);
 
   std::string savedPath = setToolSearchPath(searchPathForm(stripQuotes(vexaFolder)),
                                             SearchPathVariant::kSaltScript);

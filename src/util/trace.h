@@ -3,8 +3,8 @@
 // received. Standard output and the exit status never change with it, and
 // without the variable nothing at all goes to standard error.
 //
-// Secrets registered with traceSecret never appear: every occurrence in a
-// trace line is written as "***".
+// A password never appears: whoever writes one into a line writes "***" in
+// its place (see ScriptArguments).
 #pragma once
 
 #include <string>
@@ -19,8 +19,3 @@ void trace(const char* format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
-
-// A text that must never be shown, in every form the tool writes it in.
-void traceSecret(const std::string& secret);
-// Forgets them: each command starts with its own.
-void traceForgetSecrets();

@@ -119,6 +119,10 @@ TEST_F(CommandTable, StartByNameStartsTheDatabaseWhenItIsLocalThenTheEngine) {
                             file("{data}{/}conf{/}engine.ini", "x"));
   const auto salesStarts = parts(prints(kDatabase + kSalesLaunch), kStartsDatabase, config);
   run({
+      // A configuration that no row has made yet has no short form: on
+      // Windows the path keeps the data folder's blank, so it goes in quotes.
+      row("-start sales u p", prints(kDatabase + kSalesLaunch), kStartsDatabase,
+          records("vexa", "arg2=" + kSalesConfig), records("vexa", "arg3=-t")),
       row("-start sales u p", salesStarts, records("vexa", "cwd={data}{/}tmp"),
           records("vexa", "arg3=-t"),
           records("vexa", "arg4=http://localhost:{engine}/?concurrency=5"),
@@ -263,6 +267,49 @@ TEST_F(CommandTable, TheDatabaseScriptsGetTheRepositoriesFolderUnexpanded) {
       row("-delete remote", setup, answering("y"), prints(asked("remote") + "\n"),
           runs("removevexa [" + odd + "{/}repositories] [remote]")),
   });
+}
+
+// Nothing may go that the descriptor still names: when it cannot be
+// rewritten, the removal script never runs and the file stays as it was.
+TEST_F(CommandTable, DeleteRemovesNothingWhileTheDescriptorCannotBeRewritten) {
+  const std::string descriptor = "{data}{/}vexa_config.xml";
+  // Windows words this "Access is denied."; Wine leaves out the "is".
+  const std::string denied = scriptsRunInCmd() ? "Access denied." : "Permission denied";
+  const auto refused = parts(asProcess(), answering("y"), status(-1),
+                             prints(asked("sales") +
+                                    "\nError - repository could not be removed from " + descriptor +
+                                    ": " + denied + "\n"));
+  std::vector<Row> rows = {
+      row("-delete sales", refused, readOnly(descriptor)),
+      // Not named there: nothing to keep, and the script runs as ever.
+      row("-delete gone", asProcess(), answering("y"), readOnly(descriptor),
+          prints(asked("gone") + "\nError - repository was not found: gone\n"),
+          runs("removevexa [{repos}] [gone]")),
+  };
+  // On Windows a folder's read-only flag keeps no file from being made in it.
+  if (!scriptsRunInCmd()) rows.push_back(row("-delete sales", refused, readOnly("{data}")));
+  run(rows);
+}
+
+// The trace names every path, host and port in full whatever the password
+// is, and shows "***" where the password stands.
+TEST_F(CommandTable, TheTraceHidesThePasswordAndNothingElse) {
+  std::vector<Row> rows;
+  for (const std::string password : {"p", "e", "/", "1", "localhost", "***", "u"}) {
+    rows.push_back(row({"-check", "digitsGone", "u", password}, status(-1),
+                       prints("Zerin service not running on host 127.0.0.1, port {gone}\n"),
+                       traces("tool folder {tool}"), traces("settings file {tool}{/}zerin.cfg"),
+                       traces("descriptor {data}{/}vexa_config.xml"),
+                       traces("HTTP attempt 1 of 2: 127.0.0.1 port {gone}")));
+    rows.push_back(row({"-delete", "local", "u", password}, answering("y"),
+                       with("QUARRANODENAME", "node1"), prints(asked("local") + "\n"),
+                       runs("removevexa [{repos}] [local] [u] [" + password + "]"),
+                       leaves(kWithoutLocal), traces("tool folder {tool}"),
+                       traces("descriptor {data}{/}vexa_config.xml"),
+                       traces("\"{repos}\" local u ***")));
+    if (password != "***") traceHides("local u " + password)(rows.back());
+  }
+  run(rows);
 }
 
 // /bin/sh would run what a password holds unless every special character

@@ -123,13 +123,16 @@ TEST_F(SaltTable, AFailedSaltStopsNothingAndStaysOutOfTheIndex) {
 }
 
 // Each name would run a command if the interpreter read it; `&` does so in
-// both interpreters, the rest in the one that runs the scripts here.
+// both interpreters, the rest in the one that runs the scripts here, where
+// cmd.exe would also hand the script another name than the one given.
 TEST_F(SaltTable, NamesFilesAndArgumentsThatHoldCommandSyntaxNeverReachTheInterpreter) {
   const std::string ran = "{tool}{/}ran";
   std::vector<std::string> names = {"x&echo y>" + ran, "x|echo y>" + ran};
   if (!scriptsRunInCmd())
     names.insert(names.end(),
                  {"x;touch " + ran, "$(touch " + ran + ")", "`touch " + ran + "`", "x$HOME"});
+  else
+    names.insert(names.end(), {"a%PATH%b", "a^b"});
   std::string index, listedNames, printedImport, printedExport;
   for (const std::string& name : names) {
     index += name + "=x.txt\n";

@@ -1,12 +1,15 @@
 #include "config/descriptor.h"
 
+#include "platform/environment.h"
 #include "platform/files.h"
+#include "platform/system.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -119,12 +122,42 @@ TEST_F(Descriptor, RewrittenDescriptorReadsBackWithItsOtherCharacters) {
   EXPECT_TRUE(find(nullptr, "b", kept, true));
 }
 
-TEST_F(Descriptor, FailedRewriteKeepsTheOldDescriptor) {
+TEST_F(Descriptor, FailedRewriteKeepsTheOldDescriptorAndSaysWhy) {
+  const std::string descriptor = data_.native("vexa_config.xml");
   data_.write("vexa_config.xml", kRemovable);
-  std::filesystem::create_directory(replacementPath(data_.native("vexa_config.xml")));
+  // A folder where the replacement is to be written.
+  std::filesystem::create_directory(replacementPath(descriptor));
   RepositoryInstance instance;
-  EXPECT_TRUE(find(nullptr, "b", instance, false));
+  std::string reason;
+  setEnvironment("ZERINCTL_TRACE", "1");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(removeRepositoryInstance(descriptor, "b", instance, &reason), Removal::kNotRewritten);
+  const std::string traced = testing::internal::GetCapturedStderr();
+  setEnvironment("ZERINCTL_TRACE", "");
+  // The trace names the step that failed.
+  EXPECT_NE(traced.find("rewritten: creating " + replacementPath(descriptor) +
+                        " failed: " + reason),
+            std::string::npos)
+      << traced;
+  EXPECT_FALSE(find(nullptr, "b", instance, false));
   EXPECT_EQ(content(), kRemovable);
+  EXPECT_TRUE(!reason.empty() && reason.find_first_of("\r\n") == std::string::npos) << reason;
+}
+
+// Windows moves nothing over a file that a reader holds without sharing its
+// deletion, as the C library's readers do; past a short wait the delete
+// gives up rather than hang. POSIX replaces a file however it is held.
+TEST_F(Descriptor, ReplacementThatARunningReaderBlocksGivesUpOnWindows) {
+  if (kPathSeparator != '\\') GTEST_SKIP() << "a rename here ignores readers";
+  const std::string descriptor = data_.native("vexa_config.xml");
+  data_.write("vexa_config.xml", kRemovable);
+  std::ifstream reader(descriptor);
+  RepositoryInstance instance;
+  std::string reason;
+  EXPECT_EQ(removeRepositoryInstance(descriptor, "b", instance, &reason), Removal::kNotRewritten);
+  reader.close();
+  EXPECT_EQ(content(), kRemovable);
+  EXPECT_FALSE(reason.empty());
 }
 
 TEST_F(Descriptor, UnreadableDescriptorHoldsNoRepository) {

@@ -70,10 +70,13 @@ TEST(Folders, StripQuotesAndQuotedJoin) {
   }
 }
 
-TEST(Folders, ShortPathIsOneUnquotedWordForTheSamePath) {
-  // A path that does not exist: POSIX escapes it, Windows has no short form for it.
+TEST(Folders, ShortPathIsOneWordForTheSamePath) {
+  // A path that does not exist, as every path on a Windows volume without
+  // short names: POSIX escapes it, Windows quotes the long form.
   std::string word = shortPath(sep("\"|no such|a b$;'&(w)\""));
-  EXPECT_EQ(word, kWindows ? "\\no such\\a b$;'&(w)" : "/no\\ such/a\\ b\\$\\;\\'\\&\\(w\\)");
+  EXPECT_EQ(word, kWindows ? "\"\\no such\\a b$;'&(w)\"" : "/no\\ such/a\\ b\\$\\;\\'\\&\\(w\\)");
+  // Where it needs no quotes the text stays as it is.
+  EXPECT_EQ(shortPath(sep("|no|such.txt")), sep("|no|such.txt"));
 
   TempFolder folder;
   folder.write("two words/a file.txt", "x");

@@ -42,11 +42,8 @@ const char* const kScripts[][2] = {{"templates", "startvexa"},
                                    {"vexa", "listsalt"}};
 // What every row may change of the tests' own environment, besides its own.
 const char* const kRowVariables[] = {"VEXAUSER", "VEXAPASSWD", "PATH", "ZERINCTL_TRACE"};
-
-std::string scriptText(const std::string& recorder, const std::string& name) {
-  if (kWindows) return "@\"" + recorder + "\" " + name + " %*\r\n";
-  return "#!/bin/sh\nexec \"" + recorder + "\" " + name + " \"$@\"\n";
-}
+const fs::perms kWritable = fs::perms::owner_write | fs::perms::group_write |
+                            fs::perms::others_write;
 
 // A variable's value, or none when it is not set: an empty PATH and no PATH
 // are different states to put back.
@@ -78,6 +75,11 @@ CommandLine::CommandLine(const std::string& line) {
   for (std::string word; in >> word;) words.push_back(word);
 }
 
+std::string recordingScript(const std::string& recorder, const std::string& name) {
+  if (kWindows) return "@\"" + recorder + "\" " + name + " %*\r\n";
+  return "#!/bin/sh\nexec \"" + recorder + "\" " + name + " \"$@\"\n";
+}
+
 Installation::Installation()
     : connectMs_(connectTimeoutMilliseconds()), receiveMs_(receiveTimeoutMilliseconds()) {
   setNetworkTimeouts(2000, 2000);
@@ -94,7 +96,7 @@ Installation::Installation()
   for (const auto& script : kScripts) {
     std::string relative = std::string("tool/") + script[0] + "/" + script[1] +
                            kScriptInterpreter.scriptSuffix;
-    root_.write(relative, scriptText(recorder, script[1]));
+    root_.write(relative, recordingScript(recorder, script[1]));
     fs::permissions(root_.native(relative), fs::perms::owner_all, fs::perm_options::add);
   }
 }
@@ -194,13 +196,17 @@ Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool t
   argv.push_back(nullptr);
   Outcome outcome;
   outcome.requestsBefore = peer_.requests().size();
-  outcome.instancesBefore = instanceNames(root_.read("data folder/vexa_config.xml"));
+  outcome.descriptorBefore = root_.read("data folder/vexa_config.xml");
+  for (const std::string& path : row.readOnly)
+    fs::permissions(expand(path), kWritable, fs::perm_options::remove);
   const std::optional<std::string> pathBefore = variable("PATH");
 
   if (row.asProcess) {
-    ProcessResult result =
-        runProcess(root_.native("tool/zerinctl" + std::string(kExecutableSuffix)),
-                   std::vector<std::string>(words.begin() + 1, words.end()), row.input);
+    bool unprivileged = !row.readOnly.empty();
+    if (unprivileged) handToUnprivilegedUser(root_.native());
+    ProcessResult result = runProcess(
+        root_.native("tool/zerinctl" + std::string(kExecutableSuffix)),
+        std::vector<std::string>(words.begin() + 1, words.end()), row.input, unprivileged);
     outcome.printed = result.output;
     outcome.status = result.status == reportedStatus(row.status) ? row.status : result.status;
   } else {
@@ -224,6 +230,8 @@ Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool t
     if (!row.engineStaysUp) stopEngine();
   }
   outcome.scriptCalls = lines(root_.read("tool/calls.log"));
+  for (const std::string& path : row.readOnly)
+    fs::permissions(expand(path), kWritable, fs::perm_options::add);
   for (const auto& [name, value] : saved) setVariable(name, value);
   return outcome;
 }
@@ -248,8 +256,11 @@ void Installation::check(const Row& row, size_t index, const Outcome& outcome) {
   for (const std::string& call : row.scripts) scripts.push_back(expand(call));
   EXPECT_EQ(outcome.scriptCalls, scripts) << where;
 
-  std::string names = instanceNames(root_.read("data folder/vexa_config.xml"));
-  EXPECT_EQ(names, row.instancesAfter.value_or(outcome.instancesBefore)) << where;
+  std::string descriptor = root_.read("data folder/vexa_config.xml");
+  if (row.instancesAfter)
+    EXPECT_EQ(instanceNames(descriptor), *row.instancesAfter) << where;
+  else
+    EXPECT_EQ(descriptor, outcome.descriptorBefore) << where << ": descriptor changed";
 
   // A line recorded, or (for a variable never recorded) one that begins so.
   for (const Row::Seen& entry : row.recorded) {

@@ -46,6 +46,7 @@ struct Row {
   std::map<std::string, std::optional<std::string>> variables;  // nullopt: unset
   std::map<std::string, std::string> files;                     // path -> content
   bool engineStaysUp = false, asProcess = false;
+  std::vector<std::string> readOnly;
   // What must come of it.
   std::string printed;
   int status = 0;
@@ -115,11 +116,15 @@ inline RowPart engineStaysUp() { return assign(&Row::engineStaysUp, true); }
 // what only a process shows: its own folder, its exit status as the
 // platform reports it, a child that outlives it.
 inline RowPart asProcess() { return assign(&Row::asProcess, true); }
+// Makes the path read-only for the row; a process row then runs as a user
+// who may not write it (root may write anything on POSIX).
+inline RowPart readOnly(Text path) { return append(&Row::readOnly, path); }
 
 // What it must come to. sends: a request the peer saw, "PING localhost" (the
 // message and the Host header); runs: a script's run as the recorder logs
 // it, in order, "removevexa [arg] [arg]"; leaves: the descriptor's instance
-// names afterwards, "a,b,c"; records: a line that the last run of a script,
+// names afterwards, "a,b,c" (without it, the file must stay byte for byte
+// as it was); records: a line that the last run of a script,
 // or the engine's start ("vexa"), recorded, "VEXAUSER=u", "arg2=-c". A row
 // that traces runs once more with ZERINCTL_TRACE set: output and status must
 // not change, and standard error must hold the text (traceHides: must not).
@@ -151,7 +156,7 @@ class Installation : public testing::Test {
 
  private:
   struct Outcome {
-    std::string printed, errors, instancesBefore;
+    std::string printed, errors, descriptorBefore;
     int status = 0;
     size_t requestsBefore = 0;
     std::vector<std::string> scriptCalls, engineRecord;
@@ -172,6 +177,10 @@ class Installation : public testing::Test {
   const int gone_ = unusedPort(), engine_ = unusedPort();
   const int connectMs_, receiveMs_;
 };
+
+// A script that hands its name and arguments to the recorder at `recorder`
+// (see recorder_main.cpp), which appends them to calls.log beside itself.
+std::string recordingScript(const std::string& recorder, const std::string& name);
 
 // The instances every row starts with.
 extern const char* const kDescriptor;

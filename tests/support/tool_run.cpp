@@ -1,14 +1,13 @@
 #include "support/tool_run.h"
 
 #include "config/folders.h"
-#include "platform/process.h"
 #include "platform/system.h"
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& input) {
+                         const std::string& input, bool unprivileged) {
   std::string output;
   ProcessResult result;
-  result.status = runCollectingOutput(program, arguments, input, &output);
+  result.status = runCollectingOutput(program, arguments, input, unprivileged, &output);
   result.output.reserve(output.size());
   for (size_t i = 0; i < output.size(); ++i)
     if (!(output[i] == '\r' && i + 1 < output.size() && output[i + 1] == '\n'))

@@ -1,12 +1,32 @@
 // Runs a built program as a user would: a real process, its standard output
 // captured, its exit status returned. What differs between the platforms
-// comes from the platform layer, not from conditionals here.
+// lives in the process_run twins, not in conditionals here.
 #pragma once
 
 #include "platform/process.h"  // kExecutableSuffix: ".exe" or ""
 
 #include <string>
 #include <vector>
+
+// The bits of an exit code that a parent sees: all 32 on Windows, the low 8
+// elsewhere.
+extern const unsigned kExitStatusMask;
+
+// Runs `program` with `arguments` (each passed as one argument), feeds it
+// `input` on standard input, then closes it, and collects its standard
+// output until it has ended (processes that it started may hold the pipe
+// longer and are not waited for); standard error stays the caller's.
+// `unprivileged`: as a user without root's right to pass over file
+// permissions (on POSIX, "nobody" when the caller is root). Returns the exit
+// code as the platform reports it, -1000 when the program could not be
+// started, and on POSIX -1000 minus the signal that ended it.
+int runCollectingOutput(const std::string& program, const std::vector<std::string>& arguments,
+                        const std::string& input, bool unprivileged, std::string* output);
+
+// Makes the files below `root` the unprivileged user's, so that a program
+// run unprivileged may use them as their owner would (nothing to do where
+// the caller is that user already, or on Windows).
+void handToUnprivilegedUser(const std::string& root);
 
 struct ProcessResult {
   std::string output;  // standard output, CR LF line ends turned into LF
@@ -16,11 +36,10 @@ struct ProcessResult {
 // Runs `program` with `arguments`, feeds it `input` on standard input (then
 // end of file), and waits for its end.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& input = "");
+                         const std::string& input = "", bool unprivileged = false);
 
 // A built executable of the project ("zerinctl", "vexa"), beside the test.
 std::string builtProgram(const std::string& name);
 
-// The exit status that a process ending with `status` reports here: the full
-// 32 bits on Windows, the low 8 bits elsewhere.
+// The exit status that a process ending with `status` reports here.
 int reportedStatus(int status);
