@@ -1,16 +1,15 @@
 #include "cli/dispatcher.h"
 
 #include "commands/delete.h"
+#include "commands/salts.h"
 #include "commands/start.h"
-#include "commands/status.h"
 #include "commands/stop_check.h"
 #include "config/folders.h"
 #include "platform/system.h"
 #include "process/script_runner.h"
-#include "salt/salt_export.h"
-#include "salt/salt_import.h"
 #include "util/numbers.h"
 #include "util/output.h"
+#include "util/status.h"
 #include "util/trace.h"
 
 #include <xercesc/util/PlatformUtils.hpp>

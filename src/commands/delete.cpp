@@ -1,11 +1,11 @@
 #include "commands/delete.h"
 
-#include "commands/status.h"
 #include "config/descriptor.h"
 #include "config/folders.h"
 #include "process/database.h"
 #include "process/script_runner.h"
 #include "util/output.h"
+#include "util/status.h"
 
 #include <cstdio>
 

@@ -2,6 +2,7 @@
 
 #include "config/connection_file.h"
 #include "util/output.h"
+#include "util/status.h"
 
 const char kLocalhost[] = "localhost";
 
@@ -14,7 +15,7 @@ bool lookUpRepository(const std::string& toolFolder, const std::string& name,
 
 bool connectionFileReadable(const std::string& connectionFile) {
   std::string connectionString;
-  return readConnectionString(connectionFile, connectionString) == 0;
+  return readConnectionString(connectionFile, connectionString) == kSuccess;
 }
 
 bool checkLocalServices(const RepositoryInstance& instance) {

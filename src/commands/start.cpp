@@ -1,7 +1,6 @@
 #include "commands/start.h"
 
 #include "commands/preconditions.h"
-#include "commands/status.h"
 #include "config/folders.h"
 #include "config/settings.h"
 #include "platform/process.h"
@@ -10,6 +9,7 @@
 #include "process/launcher.h"
 #include "process/script_runner.h"
 #include "util/output.h"
+#include "util/status.h"
 
 int startRepository(const std::string& toolFolder, const std::string& name, const std::string& user,
                     const std::string& password, bool debug) {
@@ -55,8 +55,7 @@ int launchService(const std::string& toolFolder, const std::string& configFile,
   printOut(", Parameters=%s\n", parameters.c_str());
   printOut("TmpDir = %s\n", workingFolder.c_str());
 
-  std::string savedPath = setToolSearchPath(toolFolder, SearchPathVariant::kServiceLaunch);
-  launchProcess(executable, parameters, workingFolder, debug);
-  setEnvValue("PATH", savedPath);
+  withToolSearchPath(toolFolder, SearchPathVariant::kServiceLaunch,
+                     [&] { return launchProcess(executable, parameters, workingFolder, debug); });
   return kSuccess;
 }

@@ -1,9 +1,9 @@
 #include "commands/stop_check.h"
 
 #include "commands/preconditions.h"
-#include "commands/status.h"
 #include "control/service_messages.h"
 #include "util/output.h"
+#include "util/status.h"
 
 int stopRepository(const std::string& toolFolder, const std::string& name, const std::string&,
                    const std::string&) {
@@ -29,11 +29,11 @@ int checkRepository(const std::string& toolFolder, const std::string& name, cons
                     const std::string&) {
   RepositoryInstance instance;
   if (!lookUpRepository(toolFolder, name, instance)) return kFailure;
-  return pingService(instance.vexaHost, instance.vexaPort) == 0 ? kSuccess : kFailure;
+  return pingService(instance.vexaHost, instance.vexaPort);
 }
 
 int checkServiceDirect(const std::string&, const std::string&, const std::string&,
                        const std::string& host, int port, const std::string& connectionFile) {
   if (!connectionFileReadable(connectionFile)) return kFailure;
-  return pingService(host, port) == 0 ? kSuccess : kFailure;
+  return pingService(host, port);
 }

@@ -1,7 +1,8 @@
 #include "config/connection_file.h"
 
-#include "config/text.h"
 #include "util/output.h"
+#include "util/status.h"
+#include "util/text.h"
 
 #include <cstdio>
 #include <cstring>
@@ -10,9 +11,9 @@ int readConnectionString(const std::string& filePath, std::string& connectionStr
   std::FILE* file = std::fopen(filePath.c_str(), "r");
   if (file == nullptr) {
     printOut("Failed to read connection string from file(%s)", filePath.c_str());
-    return -1;
+    return kFailure;
   }
-  int result = -1;
+  int result = kFailure;
   // A line longer than the buffer arrives in pieces, each read as a line of
   // its own; the value of a long CONNECTION line is cut at the first piece.
   char buffer[1024];
@@ -26,10 +27,11 @@ int readConnectionString(const std::string& filePath, std::string& connectionStr
     trimLeft(trimRight(value));
     if (key == "CONNECTION") {
       connectionString = value;
-      result = 0;
+      result = kSuccess;
     }
   }
   std::fclose(file);
-  if (result != 0) printOut("Failed to read connection string from file(%s)", filePath.c_str());
+  if (result != kSuccess)
+    printOut("Failed to read connection string from file(%s)", filePath.c_str());
   return result;
 }

@@ -5,7 +5,8 @@
 
 #include <string>
 
-// 0 and the last "CONNECTION" value in `connectionString`; or -1, with
+// kSuccess and the last "CONNECTION" value in `connectionString`; or
+// kFailure, with
 // "Failed to read connection string from file(<path>)" printed (no line end)
 // and `connectionString` untouched.
 int readConnectionString(const std::string& filePath, std::string& connectionString);

@@ -3,6 +3,7 @@
 #include "config/settings.h"
 #include "platform/script_syntax.h"
 #include "platform/system.h"
+#include "util/text.h"
 #include "util/trace.h"
 
 namespace {
@@ -56,12 +57,6 @@ std::string getTemplatesPath(const std::string& toolFolder, const char* fileName
 
 std::string getVexaPath(const std::string& toolFolder, const char* fileName) {
   return joinOptional(join(toolFolder, "vexa"), fileName);
-}
-
-std::string stripQuotes(const std::string& text) {
-  if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-    return text.substr(1, text.size() - 2);
-  return text;
 }
 
 std::string quotedJoin(const std::string& folder, const std::string& name) {

@@ -22,9 +22,6 @@ std::string getRepositoriesPath(const std::string& toolFolder, const std::string
 std::string getTemplatesPath(const std::string& toolFolder, const char* fileName = nullptr);
 std::string getVexaPath(const std::string& toolFolder, const char* fileName = nullptr);
 
-// Text without one pair of surrounding double quotes.
-std::string stripQuotes(const std::string& text);
-
 // folder + separator + name, double-quoted when it holds a space.
 std::string quotedJoin(const std::string& folder, const std::string& name);
 

@@ -1,9 +1,8 @@
 #include "config/settings.h"
 
-#include "config/folders.h"
-#include "config/text.h"
 #include "platform/system.h"
 #include "util/numbers.h"
+#include "util/text.h"
 #include "util/trace.h"
 
 #include <fstream>

@@ -2,6 +2,7 @@
 
 #include "control/http_wrapper.h"
 #include "util/output.h"
+#include "util/status.h"
 
 namespace {
 
@@ -27,8 +28,8 @@ void shutdownService(const std::string& host, int port) {
 int pingService(const std::string& host, int port) {
   if (post(host, port, kPingMessage) != 0) {
     printOut("Zerin service not running on host %s, port %d\n", host.c_str(), port);
-    return -1;
+    return kFailure;
   }
   printOut("Zerin service is running on host %s, port %d\n", host.c_str(), port);
-  return 0;
+  return kSuccess;
 }

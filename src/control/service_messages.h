@@ -9,5 +9,6 @@
 // printed is the whole report.
 void shutdownService(const std::string& host, int port);
 
-// Sends PING: 0 when the service answered with success, -1 otherwise.
+// Sends PING: kSuccess when the service answered with success, kFailure
+// otherwise.
 int pingService(const std::string& host, int port);

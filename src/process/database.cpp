@@ -7,6 +7,7 @@
 #include "process/script_runner.h"
 #include "util/output.h"
 #include "util/shell_word.h"
+#include "util/status.h"
 
 int startDatabaseServer(const std::string& toolFolder, bool showWindow) {
   printOut("Starting Quarra server...\n");
@@ -24,13 +25,13 @@ std::string repositoriesArgument(const std::string& toolFolder) {
 int databaseScriptStatus(int exitCode) {
   if (exitCode == 104) {
     printOut("Not Set Quarra home directory\n");
-    return -1;
+    return kFailure;
   }
   if (exitCode == 0) {
     printOut("Stating Quarra server failed(ECode: %d)", exitCode);
-    return -1;
+    return kFailure;
   }
-  return 0;
+  return kSuccess;
 }
 
 bool appendRemoteDatabaseCredentials(ScriptArguments& arguments) {

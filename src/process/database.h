@@ -11,13 +11,13 @@
 // that the interpreter hands it over as it is.
 std::string repositoriesArgument(const std::string& toolFolder);
 
-// Runs the start script for the repositories folder; 0 when it reported
-// success, -1 (its message printed) otherwise.
+// Runs the start script for the repositories folder; kSuccess when it
+// reported success, kFailure (its message printed) otherwise.
 int startDatabaseServer(const std::string& toolFolder, bool showWindow);
 
 // 104: "Not Set Quarra home directory"; 0: "Stating Quarra server
-// failed(ECode: 0)" without a line end; both give -1. Any other code is
-// success: 0, nothing printed.
+// failed(ECode: 0)" without a line end; both give kFailure. Any other code
+// is success: kSuccess, nothing printed.
 int databaseScriptStatus(int exitCode);
 
 // For a remote database ("QUARRANODENAME" set) appends " USER PASSWORD" from

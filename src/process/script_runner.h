@@ -47,5 +47,16 @@ enum class SearchPathVariant {
 
 // Puts the vexa folder and two folders of the installation in front of PATH
 // and returns PATH as it was (empty when unset). The caller starts one child,
-// then gives the value back with setEnvValue("PATH", ...).
+// then gives the value back with setEnvValue("PATH", ...): withToolSearchPath
+// does both.
 std::string setToolSearchPath(const std::string& anchor, SearchPathVariant variant);
+
+// Starts one child with the tool search path in front of PATH: `start` runs
+// with it, and PATH is set back to what it was, whatever came of `start`.
+template <typename Start>
+auto withToolSearchPath(const std::string& anchor, SearchPathVariant variant, const Start& start) {
+  const std::string previous = setToolSearchPath(anchor, variant);
+  auto result = start();
+  setEnvValue("PATH", previous);
+  return result;
+}

@@ -2,6 +2,7 @@
 
 #include "platform/system.h"
 #include "support/temp_folder.h"
+#include "util/text.h"
 
 #include <gtest/gtest.h>
 

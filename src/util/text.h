@@ -12,3 +12,6 @@ std::string& trimRight(std::string& text);
 
 // Both ends; returns a copy.
 std::string trimmed(const std::string& text);
+
+// Text without one pair of surrounding double quotes.
+std::string stripQuotes(const std::string& text);

@@ -1,4 +1,4 @@
-#include "config/text.h"
+#include "util/text.h"
 
 namespace {
 
@@ -25,4 +25,10 @@ std::string& trimRight(std::string& text) {
 std::string trimmed(const std::string& text) {
   std::string copy = text;
   return trimLeft(trimRight(copy));
+}
+
+std::string stripQuotes(const std::string& text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+    return text.substr(1, text.size() - 2);
+  return text;
 }
