@@ -7,7 +7,7 @@
 //
 // a command line split at blanks (row({"-delete", "two words"}, ...) keeps
 // its words), what it sets up (answering, with, without, file, exits,
-// writes, asProcess, engineStaysUp) and what must come of it (prints,
+// writes, asProcess, engineStaysUp, readOnly) and what must come of it (prints,
 // status, sends, runs, leaves, records, neverRecords, traces, traceHides);
 // what a row does not name must not happen. tests/support/installation.h
 // says what each part means and which placeholders {...} the texts may hold.
