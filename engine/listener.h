@@ -4,7 +4,7 @@
 // Operations that return bool fill their outputs only on success. Handles
 // belong to the caller, who closes each with closeHandle; startup() comes
 // before the first call and cleanup() after the last, once per user.
-// Implemented in listener_common.cpp and listener_posix.cpp / _win32.cpp.
+// Implemented in listener_common.cpp on the socket calls of socket_calls.h.
 #pragma once
 
 #include <cstdint>

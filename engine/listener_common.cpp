@@ -1,6 +1,8 @@
-// The part of the listening side that only speaks HTTP, the same on every
-// platform; the socket calls live in listener_posix.cpp / listener_win32.cpp.
+// The part of the listening side that is the same on every platform: the
+// waits, the send loop and HTTP. The socket calls live in listener_posix.cpp
+// / listener_win32.cpp.
 #include "listener.h"
+#include "socket_calls.h"
 
 #include <algorithm>
 #include <cctype>
@@ -20,6 +22,23 @@ std::string lowered(std::string text) {
 }
 
 }  // namespace
+
+bool acceptClient(Handle listener, Handle* client, int milliseconds) {
+  return readable(listener, milliseconds) && acceptWaiting(listener, client);
+}
+
+long receiveSome(Handle client, char* buffer, std::size_t size, int milliseconds) {
+  return readable(client, milliseconds) ? receiveOnce(client, buffer, size) : -1;
+}
+
+bool sendAll(Handle client, const std::string& data) {
+  for (std::size_t offset = 0; offset < data.size();) {
+    long sent = sendOnce(client, data.data() + offset, data.size() - offset);
+    if (sent <= 0) return false;
+    offset += static_cast<std::size_t>(sent);
+  }
+  return true;
+}
 
 std::string receiveRequest(Handle client, int milliseconds) {
   std::string request;

@@ -1,5 +1,6 @@
 // The listening side on POSIX sockets.
 #include "listener.h"
+#include "socket_calls.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -16,12 +17,12 @@ namespace {
 
 int native(Handle handle) { return static_cast<int>(handle); }
 
-bool readable(int socket, int milliseconds) {
-  pollfd entry{socket, POLLIN, 0};
+}  // namespace
+
+bool readable(Handle socket, int milliseconds) {
+  pollfd entry{native(socket), POLLIN, 0};
   return poll(&entry, 1, milliseconds) > 0;
 }
-
-}  // namespace
 
 void startup() {}
 
@@ -56,29 +57,21 @@ bool listenOn(const std::string& host, std::uint16_t port, Handle* listener,
   return true;
 }
 
-bool acceptClient(Handle listener, Handle* client, int milliseconds) {
-  if (!readable(native(listener), milliseconds)) return false;
+bool acceptWaiting(Handle listener, Handle* client) {
   int s = accept(native(listener), nullptr, nullptr);
   if (s < 0) return false;
   *client = static_cast<Handle>(s);
   return true;
 }
 
-long receiveSome(Handle client, char* buffer, std::size_t size, int milliseconds) {
-  if (!readable(native(client), milliseconds)) return -1;
+long receiveOnce(Handle client, char* buffer, std::size_t size) {
   return static_cast<long>(recv(native(client), buffer, size, 0));
 }
 
-bool sendAll(Handle client, const std::string& data) {
-  std::size_t offset = 0;
-  while (offset < data.size()) {
-    // A client that hangs up before its answer is sent must cost a failed
-    // send, not the peer's life by SIGPIPE.
-    ssize_t sent = send(native(client), data.data() + offset, data.size() - offset, MSG_NOSIGNAL);
-    if (sent <= 0) return false;
-    offset += static_cast<std::size_t>(sent);
-  }
-  return true;
+long sendOnce(Handle client, const char* data, std::size_t size) {
+  // A client that hangs up before its answer is sent must cost a failed
+  // send, not the peer's life by SIGPIPE.
+  return static_cast<long>(send(native(client), data, size, MSG_NOSIGNAL));
 }
 
 void closeHandle(Handle handle) { close(native(handle)); }

@@ -1,5 +1,6 @@
 // The listening side on Winsock.
 #include "listener.h"
+#include "socket_calls.h"
 
 #include "platform/windows_headers.h"
 
@@ -11,16 +12,16 @@ namespace {
 
 SOCKET native(Handle handle) { return static_cast<SOCKET>(handle); }
 
-bool readable(SOCKET socket, int milliseconds) {
+}  // namespace
+
+bool readable(Handle socket, int milliseconds) {
   fd_set set;
   FD_ZERO(&set);
-  FD_SET(socket, &set);
+  FD_SET(native(socket), &set);
   timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
   // The first argument is ignored by Winsock; a null limit waits for good.
   return select(0, &set, nullptr, nullptr, milliseconds < 0 ? nullptr : &limit) > 0;
 }
-
-}  // namespace
 
 void startup() {
   WSADATA data;
@@ -56,28 +57,19 @@ bool listenOn(const std::string& host, std::uint16_t port, Handle* listener,
   return true;
 }
 
-bool acceptClient(Handle listener, Handle* client, int milliseconds) {
-  if (!readable(native(listener), milliseconds)) return false;
+bool acceptWaiting(Handle listener, Handle* client) {
   SOCKET s = accept(native(listener), nullptr, nullptr);
   if (s == INVALID_SOCKET) return false;
   *client = static_cast<Handle>(s);
   return true;
 }
 
-long receiveSome(Handle client, char* buffer, std::size_t size, int milliseconds) {
-  if (!readable(native(client), milliseconds)) return -1;
-  return static_cast<long>(recv(native(client), buffer, static_cast<int>(size), 0));
+long receiveOnce(Handle client, char* buffer, std::size_t size) {
+  return recv(native(client), buffer, static_cast<int>(size), 0);
 }
 
-bool sendAll(Handle client, const std::string& data) {
-  std::size_t offset = 0;
-  while (offset < data.size()) {
-    int sent = send(native(client), data.data() + offset, static_cast<int>(data.size() - offset),
-                    0);
-    if (sent <= 0) return false;
-    offset += static_cast<std::size_t>(sent);
-  }
-  return true;
+long sendOnce(Handle client, const char* data, std::size_t size) {
+  return send(native(client), data, static_cast<int>(size), 0);
 }
 
 void closeHandle(Handle handle) { closesocket(native(handle)); }

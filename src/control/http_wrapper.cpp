@@ -111,20 +111,11 @@ int HttpWrapper::httpPost(const std::string& host, int port, const std::string& 
       continue;
     }
 
+    auto receive = [this](char* buffer, size_t size) {
+      return receiveBytes(socketHandle, buffer, size);
+    };
     std::string received;
-    int expected = 0;
-    bool timedOut = false;
-    char chunk[kReceiveBufferSize + 1];
-    for (;;) {
-      long count = receiveBytes(socketHandle, chunk, kReceiveBufferSize);
-      if (count <= 0) {
-        timedOut = count == kTimedOut;
-        break;
-      }
-      chunk[count] = '\0';
-      received.append(chunk, std::strlen(chunk));
-      if (isResponseFinished(received, expected) || received.size() >= kMaxResponseSize) break;
-    }
+    bool timedOut = httpReceiveAnswer(receive, received) == kTimedOut;
     if (traceEnabled() && !received.empty()) trace("answer: %s", describeAnswer(received).c_str());
     if (timedOut) {
       // A wait that ran out spends the attempt, whatever has arrived by then.
@@ -146,6 +137,18 @@ bool HttpWrapper::isResponseFinished(const std::string& text, int& expected) {
 
 int HttpWrapper::handleHttpOutput(const std::string& text, std::string& output) {
   return httpAnswerBody(text, output);
+}
+
+long httpReceiveAnswer(const std::function<long(char*, size_t)>& receive, std::string& received) {
+  int expected = 0;
+  char chunk[kReceiveBufferSize + 1];
+  for (;;) {
+    long count = receive(chunk, kReceiveBufferSize);
+    if (count <= 0) return count;
+    chunk[count] = '\0';
+    received.append(chunk, std::strlen(chunk));
+    if (httpAnswerFinished(received, expected) || received.size() >= kMaxResponseSize) return count;
+  }
 }
 
 bool httpAnswerFinished(const std::string& text, int& expected) {

@@ -11,6 +11,8 @@
 #include "platform/export.h"
 #include "platform/net.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
 class ZERINCTL_EXPORT HttpWrapper {
@@ -43,9 +45,18 @@ class ZERINCTL_EXPORT HttpWrapper {
   std::string hostName;
 };
 
-// The judging of an answer, apart from any connection; the class's members
-// of the same purpose do nothing else.
+// The receiving and the judging of an answer, apart from any socket; the
+// class's members of the same purpose do nothing else.
 //
+// Receives one answer into `received` through `receive`, which fills at
+// most the given number of bytes as receiveBytes does. Each piece counts up
+// to its first NUL byte. Stops when the answer is complete, when it is far
+// longer than any the service gives, or when `receive` gives no byte.
+// Returns the last count: positive when the answer ended, else what
+// `receive` reported (0 for a closed connection, kTimedOut, -1).
+long httpReceiveAnswer(const std::function<long(char*, std::size_t)>& receive,
+                       std::string& received);
+
 // Whether `text`, the answer received so far, is complete. `expected` starts
 // at 0 and carries the total length, once known, from one call to the next.
 bool httpAnswerFinished(const std::string& text, int& expected);

@@ -38,15 +38,20 @@ std::string pathOfWord(const std::string& word) {
 TEST(Folders, DataFolderFromTheSettingsOrTheCommonFolder) {
   const std::string common = kCommonAppData + sep("|Kelvane|Tessaro|Vorlith|18.0|Zerin");
   // zerin.cfg, and the descriptor path, below the common folder when it starts with '|'.
+  // One tool folder throughout: each read must see the file as it is now,
+  // down to its removal, and nothing of the one before.
   const char* cases[][2] = {
-      {nullptr, "|vexa_config.xml"},
-      {"repository_data_directory,\"\"\n", "|vexa_config.xml"},
       {"repository_data_directory,\"D:|Repo Data\"\n", "D:|Repo Data|vexa_config.xml"},
+      {"repository_data_directory,\"\"\n", "|vexa_config.xml"},
       {"repository_data_directory,D:|data|\n", "D:|data||vexa_config.xml"},
+      {nullptr, "|vexa_config.xml"},
   };
+  TempFolder tool;
   for (const auto& c : cases) {
-    TempFolder tool;
-    if (c[0] != nullptr) tool.write("zerin.cfg", sep(c[0]));
+    if (c[0] != nullptr)
+      tool.write("zerin.cfg", sep(c[0]));
+    else
+      fs::remove(tool.path() / "zerin.cfg");
     std::string expected = (c[1][0] == '|' ? common : "") + sep(c[1]);
     EXPECT_EQ(getDescriptorPath(tool.native()), expected) << (c[0] ? c[0] : "no file");
   }
