@@ -1,15 +1,24 @@
 // Every command form where it meets the user: a command line run in an
-// installation, and what must come of it.
+// installation, and what must come of it. Each row reads as
+//
+//   row("-delete local", answering("y"), with("QUARRANODENAME", "node1"),
+//       prints(asked("local") + "\n"), runs("removevexa [{repos}] [local]"),
+//       leaves(kWithoutLocal), neverRecords("removevexa", "VEXAUSER"))
+//
+// a command line split at blanks (row({"-delete", "two words"}, ...) keeps
+// its words), what it sets up (answering, with, without, file, exits,
+// writes, asProcess, engineStaysUp, readOnly) and what must come of it (prints,
+// status, sends, runs, leaves, records, neverRecords, traces, traceHides);
+// what a row does not name must not happen. tests/support/installation.h
+// says what each part means and which placeholders {...} the texts may hold.
 #include "support/installation.h"
 
 #include "platform/process.h"
+#include "support/tool_run.h"
 
 #include <filesystem>
+#include <thread>
 
-// The rows are a table: one row a case, laid out by hand so that a row
-// reads as a line of it. The formatter would put every field on a line of
-// its own.
-// clang-format off
 namespace {
 
 const std::string kUsage = "Incorrect usage\n";
@@ -22,148 +31,139 @@ const std::string kNotFound = "Cannot find repository details\n";
 std::string unread(const std::string& file) {
   return "Failed to read connection string from file(" + file + ")";
 }
+const auto kWrongUsage = parts(prints(kUsage), status(-2));
 
 using CommandTable = Installation;
 
 // Two connection files in the tool's folder: one with the key, one without.
 const std::string kGood = "{tool}{/}good.ini", kBare = "{tool}{/}bare.ini";
-const RowSetup kFiles{"", {}, {}, {{kGood, "CONNECTION=db\n"}, {kBare, "USER=db\n"}}};
+const RowPart kFiles = parts(file(kGood, "CONNECTION=db\n"), file(kBare, "USER=db\n"));
 
 TEST_F(CommandTable, WordCountAndMarkerSelectTheForm) {
+  const std::string none = "{tool}{/}none.ini";
   run({
-      {{}, "", 0},
-      {{"-delete", "a", "b"}, kDeleteUsage, -2},
-      {{"-delete"}, kDeleteUsage, -2},
-      {{"-stop", "local"}, kUsage, -2},
-      {{"-START", "local", "u", "p"}, kUsage, -2},
-      {{"-Stop", "local", "u", "p"}, kUsage, -2},
-      {{"-status", "local", "u", "p"}, kUsage, -2},
-      {{"-check", "local", "u", "p", "x"}, kUsage, -2},
-      {{"-stop", kM, "u", "p", "x", "h", "1"}, kUsage, -2},
-      {{"-start", kM, "u", "p", "x", "h", "1"}, kUsage, -2},
-      {{"-check", kM, "u", "p", "x", "h", "1", "f", "y", "z"}, kUsage, -2},
-      {{"-check", kM.substr(0, kM.size() - 1), "u", "p", "x", "h", "1", "f"}, kUsage, -2},
-      {{"-stop", "_vexadefault_", "u", "p", "x", "h", "1", "f"}, kUsage, -2},
-      {{"-importsalt", "a", "b"}, kUsage, -2},
-      {{"-exportsalt", "-all"}, kUsage, -2},
+      row(""),
+      row("-delete a b", prints(kDeleteUsage), status(-2)),
+      row("-delete", prints(kDeleteUsage), status(-2)),
+      row("-stop local", kWrongUsage),
+      row("-START local u p", kWrongUsage),
+      row("-Stop local u p", kWrongUsage),
+      row("-status local u p", kWrongUsage),
+      row("-check local u p x", kWrongUsage),
+      row("-stop " + kM + " u p x h 1", kWrongUsage),
+      row("-start " + kM + " u p x h 1", kWrongUsage),
+      row("-check " + kM + " u p x h 1 f y z", kWrongUsage),
+      row("-check " + kM.substr(0, kM.size() - 1) + " u p x h 1 f", kWrongUsage),
+      row("-stop _vexadefault_ u p x h 1 f", kWrongUsage),
+      row("-importsalt a b", kWrongUsage),
+      row("-exportsalt -all", kWrongUsage),
       // An explicit form that runs is told by its first step, reading a
       // connection file that is not there.
-      {{"-check", kM, "u", "p", "x", "localhost", "1", "{tool}{/}none.ini"},
-       unread("{tool}{/}none.ini"), -1},
-      {{"-check", kM + "sales", "u", "p", "x", "localhost", "1", "{tool}{/}none.ini"},
-       unread("{tool}{/}none.ini"), -1},
-      {{"-stop", kM, "u", "p", "x", "junk", "localhost", "1", "{tool}{/}none.ini"},
-       unread("{tool}{/}none.ini"), -1},
+      row("-check " + kM + " u p x localhost 1 " + none, prints(unread(none)), status(-1)),
+      row("-check " + kM + "sales u p x localhost 1 " + none, prints(unread(none)), status(-1)),
+      row("-stop " + kM + " u p x junk localhost 1 " + none, prints(unread(none)), status(-1)),
   });
 }
 
 TEST_F(CommandTable, StopByNameStopsOnlyLocalServicesAndCheckPingsAnyHost) {
   run({
-      {{"-stop", "local", "u", "p"}, kStopping + kSent, 0, {"SHUTDOWN localhost"}},
-      {{"-stop", "localGone", "u", "p"},
-       kStopping + "Error sending shutdown command to Zerin service\n", 0},
+      row("-stop local u p", prints(kStopping + kSent), sends("SHUTDOWN localhost")),
+      row("-stop localGone u p",
+          prints(kStopping + "Error sending shutdown command to Zerin service\n")),
       // The database is here, the service elsewhere: nothing to stop.
-      {{"-stop", "digits", "u", "p"}, "", 0},
-      {{"-stop", "remote", "u", "p"}, "Error - no local services to stop\n", -1},
-      {{"-stop", "missing", "u", "p"}, kNotFound, -1},
-      {{"-check", "digits", "u", "p"}, "Zerin service is running on host 127.0.0.1, port {up}\n",
-       0, {"PING 127.0.0.1"}},
-      {{"-check", "digitsGone", "u", "p"},
-       "Zerin service not running on host 127.0.0.1, port {gone}\n", -1},
-      {{"-check", "missing", "u", "p"}, kNotFound, -1},
+      row("-stop digits u p"),
+      row("-stop remote u p", prints("Error - no local services to stop\n"), status(-1)),
+      row("-stop missing u p", prints(kNotFound), status(-1)),
+      row("-check digits u p", prints("Zerin service is running on host 127.0.0.1, port {up}\n"),
+          sends("PING 127.0.0.1")),
+      row("-check digitsGone u p",
+          prints("Zerin service not running on host 127.0.0.1, port {gone}\n"), status(-1)),
+      row("-check missing u p", prints(kNotFound), status(-1)),
   });
 }
 
 TEST_F(CommandTable, ExplicitStopAndCheckNeedAConnectionFile) {
-  const std::string running = "Zerin service is running on host localhost, port {up}\n";
+  const auto running = parts(prints("Zerin service is running on host localhost, port {up}\n"),
+                             kFiles);
+  const auto stopped = parts(prints(kStopping + kSent), sends("SHUTDOWN localhost"), kFiles);
+  const std::string stop = "-stop " + kM + " u p x ", check = "-check " + kM + " u p x ";
   run({
-      {{"-stop", kM, "u", "p", "x", "localhost", "{up}", kGood}, kStopping + kSent, 0,
-       {"SHUTDOWN localhost"}, {}, kFiles},
+      row(stop + "localhost {up} " + kGood, stopped),
       // The ten-argument form: the host moves to argument 7 and the port
       // text stops at its first non-digit.
-      {{"-stop", kM, "u", "p", "x", "9", "localhost", "{up}x", kGood}, kStopping + kSent, 0,
-       {"SHUTDOWN localhost"}, {}, kFiles},
-      {{"-stop", kM, "u", "p", "x", "127.0.0.1", "{up}", kGood},
-       "Can not stop localhost Vexa web service\n", 0, {}, {}, kFiles},
-      {{"-stop", kM, "u", "p", "x", "localhost", "{up}", kBare}, unread(kBare), -1, {}, {}, kFiles},
-      {{"-check", kM, "u", "p", "x", "localhost", "{up}", kGood}, running, 0, {"PING localhost"},
-       {}, kFiles},
-      {{"-check", kM, "u", "p", "x", "9", "localhost", "{up}", kGood}, running, 0,
-       {"PING localhost"}, {}, kFiles},
-      {{"-check", kM, "u", "p", "x", "127.0.0.1", "{up}", kBare}, unread(kBare), -1, {}, {},
-       kFiles},
+      row(stop + "9 localhost {up}x " + kGood, stopped),
+      row(stop + "127.0.0.1 {up} " + kGood, prints("Can not stop localhost Vexa web service\n"),
+          kFiles),
+      row(stop + "localhost {up} " + kBare, prints(unread(kBare)), status(-1), kFiles),
+      row(check + "localhost {up} " + kGood, running, sends("PING localhost")),
+      row(check + "9 localhost {up} " + kGood, running, sends("PING localhost")),
+      row(check + "127.0.0.1 {up} " + kBare, prints(unread(kBare)), status(-1), kFiles),
   });
 }
 
 const std::string kDatabase = "Starting Quarra server...\n";
 // What every launch prints, for a configuration file and an address.
 std::string launched(const std::string& config, const std::string& address) {
-  return "Starting Zerin service...\nExe Path = {tool}{/}vexa{/}vexa" + std::string(kExecutableSuffix) +
-         "\n, Parameters= -c {short:" + config + "} -t http://" + address +
-         "  -d \nTmpDir = {data}{/}tmp\n";
+  return "Starting Zerin service...\nExe Path = {tool}{/}vexa{/}vexa" +
+         std::string(kExecutableSuffix) + "\n, Parameters= -c {short:" + config + "} -t http://" +
+         address + "  -d \nTmpDir = {data}{/}tmp\n";
 }
 const std::string kSalesConfig = "{repos}{/}sales{/}vexa.ini";
 const std::string kSalesLaunch = launched(kSalesConfig, "localhost:{engine}/?concurrency=5");
-const std::string kSearchPath =
-    "PATH={tool}{/}vexa{;}{tool}{/}..{/}..{/}..{/}bin{;}{tool}{/}..{/}..{/}..{;}{path}";
+const std::string kToolPath =
+    "PATH={tool}{/}vexa{;}{tool}{/}..{/}..{/}..{/}bin{;}{tool}{/}..{/}..{/}..{;}";
+const auto kStartsDatabase = runs("startvexa [{repos}]");
 
 TEST_F(CommandTable, StartByNameStartsTheDatabaseWhenItIsLocalThenTheEngine) {
-  RowSetup config;
-  config.files = {{kSalesConfig, "CONNECTION=x\n"}, {"{data}{/}conf{/}engine.ini", "x"}};
-  RowSetup busy = config;
-  busy.files["{tool}{/}zerin.cfg"] = "repository_data_directory,\"{data}\"\nconcurrency, 12\n";
-  const std::vector<std::string> engineSeen = {
-      "vexa: cwd={data}{/}tmp", "vexa: arg3=-t", "vexa: arg4=http://localhost:{engine}/?concurrency=5",
-      "vexa: arg5=-d", "vexa: VEXAUSER=u", "vexa: VEXAPASSWD=p", "vexa: " + kSearchPath,
-      // The database script runs before the credentials are set, with PATH
-      // as the tool found it.
-      "startvexa: !VEXAUSER", "startvexa: PATH={path}"};
+  const auto config = parts(file(kSalesConfig, "CONNECTION=x\n"),
+                            file("{data}{/}conf{/}engine.ini", "x"));
+  const auto salesStarts = parts(prints(kDatabase + kSalesLaunch), kStartsDatabase, config);
   run({
       // A configuration that no row has made yet has no short form: on
       // Windows the path keeps the data folder's blank, so it goes in quotes.
-      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
-       {}, nullptr, {"vexa: arg2=" + kSalesConfig, "vexa: arg3=-t"}},
-      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
-       config, nullptr, engineSeen},
-      {{"-startdebug", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
-       config},
-      {{"-start", "sales", "u", "p"},
-       kDatabase + launched(kSalesConfig, "localhost:{engine}/?concurrency=12"), 0, {},
-       {"startvexa [{repos}]"}, busy},
+      row("-start sales u p", prints(kDatabase + kSalesLaunch), kStartsDatabase,
+          records("vexa", "arg2=" + kSalesConfig), records("vexa", "arg3=-t")),
+      row("-start sales u p", salesStarts, records("vexa", "cwd={data}{/}tmp"),
+          records("vexa", "arg3=-t"),
+          records("vexa", "arg4=http://localhost:{engine}/?concurrency=5"),
+          records("vexa", "arg5=-d"), records("vexa", "VEXAUSER=u"),
+          records("vexa", "VEXAPASSWD=p"), records("vexa", kToolPath + "{path}"),
+          // The database script runs before the credentials are set, with
+          // PATH as the tool found it.
+          neverRecords("startvexa", "VEXAUSER"), records("startvexa", "PATH={path}")),
+      row("-startdebug sales u p", salesStarts),
+      row("-start sales u p", kStartsDatabase, config,
+          prints(kDatabase + launched(kSalesConfig, "localhost:{engine}/?concurrency=12")),
+          file("{tool}{/}zerin.cfg", "repository_data_directory,\"{data}\"\nconcurrency, 12\n")),
       // A configuration of its own means a database elsewhere.
-      {{"-start", "configured", "u", "p"},
-       launched("{data}{/}conf{/}engine.ini", "0.0.0.0:{engine}/?concurrency=5"), 0, {}, {},
-       config},
-      {{"-start", "farService", "u", "p"}, kDatabase, -1, {}, {"startvexa [{repos}]"}},
-      {{"-start", "remote", "u", "p"}, "Error - no local services to stop\n", -1},
-      {{"-start", "missing", "u", "p"}, kNotFound, -1},
-      {{"-start", "sales", "u", "p"}, kDatabase + "Not Set Quarra home directory\n", -1, {},
-       {"startvexa [{repos}]"}, {"", {}, {{"startvexa", 104}}}},
-      {{"-startdebug", "sales", "u", "p"}, kDatabase + "Stating Quarra server failed(ECode: 0)", -1,
-       {}, {"startvexa [{repos}]"}, {"", {}, {{"startvexa", 0}}}},
-      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
-       {"", {}, {{"startvexa", -1}}, config.files}},
+      row("-start configured u p", config,
+          prints(launched("{data}{/}conf{/}engine.ini", "0.0.0.0:{engine}/?concurrency=5"))),
+      row("-start farService u p", prints(kDatabase), status(-1), kStartsDatabase),
+      row("-start remote u p", prints("Error - no local services to stop\n"), status(-1)),
+      row("-start missing u p", prints(kNotFound), status(-1)),
+      row("-start sales u p", exits("startvexa", 104), status(-1), kStartsDatabase,
+          prints(kDatabase + "Not Set Quarra home directory\n")),
+      row("-startdebug sales u p", exits("startvexa", 0), status(-1), kStartsDatabase,
+          prints(kDatabase + "Stating Quarra server failed(ECode: 0)")),
+      row("-start sales u p", exits("startvexa", -1), salesStarts),
       // Without a PATH the engine gets the tool's folders alone, and PATH is
       // unset again afterwards.
-      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"},
-       {"", {{"PATH", ""}}, {}, config.files}, nullptr,
-       {"vexa: PATH={tool}{/}vexa{;}{tool}{/}..{/}..{/}..{/}bin{;}{tool}{/}..{/}..{/}..{;}"}},
+      row("-start sales u p", without("PATH"), salesStarts, records("vexa", kToolPath)),
   });
 }
 
 TEST_F(CommandTable, StartExplicitNeedsAConnectionFileAndShowsThePortInOneForm) {
-  const std::string launch = launched(kGood, "localhost:{engine}/?concurrency=5");
+  const auto launch = parts(prints(launched(kGood, "localhost:{engine}/?concurrency=5")), kFiles);
+  const std::string args = kM + " u p x ";
   run({
-      {{"-start", kM, "u", "p", "x", "localhost", "{engine}", kGood}, "{engine}\n" + launch, 0, {},
-       {}, kFiles, nullptr, {"vexa: VEXAUSER=u", "vexa: VEXAPASSWD=p"}},
-      {{"-start", kM, "u", "p", "x", "7", "localhost", "{engine}", kGood}, launch, 0, {}, {},
-       kFiles},
-      {{"-startdebug", kM, "u", "p", "x", "localhost", "{engine}", kGood}, launch, 0, {}, {},
-       kFiles},
-      {{"-startdebug", kM, "u", "p", "x", "7", "localhost", "{engine}x", kGood}, launch, 0, {}, {},
-       kFiles},
-      {{"-start", kM, "u", "p", "x", "localhost", "{engine}", kBare},
-       "{engine}\n" + unread(kBare), -1, {}, {}, kFiles},
+      row("-start " + args + "localhost {engine} " + kGood, kFiles,
+          prints("{engine}\n" + launched(kGood, "localhost:{engine}/?concurrency=5")),
+          records("vexa", "VEXAUSER=u"), records("vexa", "VEXAPASSWD=p")),
+      row("-start " + args + "7 localhost {engine} " + kGood, launch),
+      row("-startdebug " + args + "localhost {engine} " + kGood, launch),
+      row("-startdebug " + args + "7 localhost {engine}x " + kGood, launch),
+      row("-start " + args + "localhost {engine} " + kBare, prints("{engine}\n" + unread(kBare)),
+          status(-1), kFiles),
   });
 }
 
@@ -171,13 +171,11 @@ TEST_F(CommandTable, StartExplicitNeedsAConnectionFileAndShowsThePortInOneForm) 
 // interpreter syntax reaches it as one word and runs nothing.
 TEST_F(CommandTable, StartHandsTheEngineAConfigurationPathWithSyntaxAsOneWord) {
   const std::string odd = "{tool}{/}my conf;$(touch ran)'x.ini";
-  RowSetup setup;
-  setup.files = {{odd, "CONNECTION=db\n"}};
-  const std::string received = scriptsRunInCmd() ? "{short:" + odd + "}" : odd;
   run({
-      {{"-start", kM, "u", "p", "x", "7", "localhost", "{engine}", odd},
-       launched(odd, "localhost:{engine}/?concurrency=5"), 0, {}, {}, setup, nullptr,
-       {"vexa: arg2=" + received, "vexa: !arg6"}},
+      row({"-start", kM, "u", "p", "x", "7", "localhost", "{engine}", odd},
+          file(odd, "CONNECTION=db\n"), prints(launched(odd, "localhost:{engine}/?concurrency=5")),
+          records("vexa", "arg2=" + (scriptsRunInCmd() ? "{short:" + odd + "}" : odd)),
+          neverRecords("vexa", "arg6")),
   });
   EXPECT_FALSE(std::filesystem::exists(expand("{data}{/}tmp{/}ran")));
 }
@@ -191,61 +189,64 @@ const std::string kSalesFiles =
     "(Note - you may need to reboot first before you can remove the repository files)\n";
 const char* const kWithoutSales = "local,localGone,digits,digitsGone,remote,farService,configured";
 const char* const kWithoutLocal = "localGone,digits,digitsGone,remote,sales,farService,configured";
+const auto kSalesRemoved = parts(prints(asked("sales") + "\n" + kSalesFiles),
+                                 leaves(kWithoutSales));
+const auto kRemovesSales = runs("removevexa [{repos}] [sales]");
+const auto kLocalRemoved = parts(runs("removevexa [{repos}] [local]"), leaves(kWithoutLocal));
 
 TEST_F(CommandTable, DeleteAsksThenRemovesTheEntryAndRunsTheRemovalScript) {
-  auto answer = [](const char* input) { return RowSetup{input}; };
-  const std::string removeSales = "removevexa [{repos}] [sales]";
   // What a delete killed in mid-write leaves goes with the next delete.
   const std::string stale = "{data}{/}vexa_config.xml.4321.tmp";
   const std::string other = "{data}{/}vexa_config.xml.4x.tmp";
-  RowSetup interrupted{"y\n", {}, {}, {{stale, "<con"}, {other, ""}}};
+  const auto refused = parts(prints(asked("sales")), status(-1));
+  const auto missing = "\nError - repository was not found: ";
   run({
-      {{"-delete", "sales"}, asked("sales") + "\n" + kSalesFiles, 0, {}, {removeSales},
-       interrupted, kWithoutSales, {"removevexa: PATH={path}"}},
-      {{"-delete", "sales"}, asked("sales") + "\n" + kSalesFiles, 0, {}, {removeSales},
-       answer("Yes"), kWithoutSales},
-      {{"-delete", "sales"}, asked("sales"), -1, {}, {}, answer("n\n")},
-      {{"-delete", "sales"}, asked("sales"), -1, {}, {}, answer("\n")},
-      {{"-delete", "sales"}, asked("sales"), -1, {}, {}, answer("")},
-      {{"-delete", "sales"}, asked("sales"), -1, {}, {}, answer(" y")},
-      {{"-delete", "local"}, asked("local") + "\n", 0, {}, {"removevexa [{repos}] [local]"},
-       answer("Y"), kWithoutLocal},
+      row("-delete sales", answering("y\n"), file(stale, "<con"), file(other, ""), kSalesRemoved,
+          kRemovesSales, records("removevexa", "PATH={path}")),
+      row("-delete sales", answering("Yes"), kSalesRemoved, kRemovesSales),
+      row("-delete sales", answering("n\n"), refused),
+      row("-delete sales", answering("\n"), refused),
+      row("-delete sales", answering(""), refused),
+      row("-delete sales", answering(" y"), refused),
+      row("-delete local", answering("Y"), prints(asked("local") + "\n"), kLocalRemoved),
       // Not there: said so, and the script still runs for the name.
-      {{"-delete", "gone"}, asked("gone") + "\nError - repository was not found: gone\n", 0, {},
-       {"removevexa [{repos}] [gone]"}, answer("y")},
-      {{"-delete", "two words"}, asked("two words") + "\nError - repository was not found: two words\n",
-       0, {}, {"removevexa [{repos}] [two] [words]"}, answer("y")},
-      {{"-delete", "local"}, asked("local") + "\nNot Set Quarra home directory\n", -1, {},
-       {"removevexa [{repos}] [local]"}, {"y", {}, {{"removevexa", 104}}}, kWithoutLocal},
-      {{"-delete", "local"}, asked("local") + "\nStating Quarra server failed(ECode: 0)", -1, {},
-       {"removevexa [{repos}] [local]"}, {"y", {}, {{"removevexa", 0}}}, kWithoutLocal},
-      {{"-delete", "local"}, asked("local") + "\n", 0, {}, {"removevexa [{repos}] [local]"},
-       {"y", {}, {{"removevexa", -1}}}, kWithoutLocal},
+      row("-delete gone", answering("y"), prints(asked("gone") + missing + "gone\n"),
+          runs("removevexa [{repos}] [gone]")),
+      row({"-delete", "two words"}, answering("y"),
+          prints(asked("two words") + missing + "two words\n"),
+          runs("removevexa [{repos}] [two] [words]")),
+      row("-delete local", answering("y"), exits("removevexa", 104), kLocalRemoved,
+          prints(asked("local") + "\nNot Set Quarra home directory\n"), status(-1)),
+      row("-delete local", answering("y"), exits("removevexa", 0), kLocalRemoved,
+          prints(asked("local") + "\nStating Quarra server failed(ECode: 0)"), status(-1)),
+      row("-delete local", answering("y"), exits("removevexa", -1), kLocalRemoved,
+          prints(asked("local") + "\n")),
   });
   EXPECT_FALSE(std::filesystem::exists(expand(stale)));
   EXPECT_TRUE(std::filesystem::exists(expand(other)));
 }
 
 TEST_F(CommandTable, DeleteOfARemoteDatabaseNeedsItsCredentials) {
-  auto remote = [](std::map<std::string, std::string> environment) {
-    environment["QUARRANODENAME"] = "node1";
-    return RowSetup{"y", environment};
-  };
-  const std::string said = asked("local") + "\n";
+  const auto remote = parts(answering("y"), with("QUARRANODENAME", "node1"),
+                            prints(asked("local") + "\n"), leaves(kWithoutLocal));
   run({
       // The entry is gone before the credentials are missed.
-      {{"-delete", "local"}, said + "Please input quarra username and password to use remote Quarra\n",
-       -1, {}, {}, remote({}), kWithoutLocal},
-      {{"-delete", "local", "admin", "se^cret"}, said, 0, {},
-       {"removevexa [{repos}] [local] [admin] [se^cret]"}, remote({}), kWithoutLocal,
-       {"removevexa: VEXAUSER=admin", "removevexa: VEXAPASSWD=se^cret"}},
-      {{"-delete", "local"}, said, 0, {}, {"removevexa [{repos}] [local] [admin] [a^^b]"},
-       remote({{"VEXAUSER", "admin"}, {"VEXAPASSWD", "a^^b"}}), kWithoutLocal},
-      {{"-delete", "local"}, said, 0, {}, {"removevexa [{repos}] [local] [ad] [min]"},
-       remote({{"VEXAUSER", "ad min"}}), kWithoutLocal},
-      // Without a remote node the credentials stay out of the arguments.
-      {{"-delete", "local", "admin", "secret"}, said, 0, {}, {"removevexa [{repos}] [local]"},
-       RowSetup{"y"}, kWithoutLocal, {"removevexa: VEXAPASSWD=secret"}},
+      row("-delete local", remote, status(-1),
+          prints(asked("local") + "\nPlease input quarra username and password to use remote "
+                                  "Quarra\n")),
+      row("-delete local admin se^cret", remote,
+          runs("removevexa [{repos}] [local] [admin] [se^cret]"),
+          records("removevexa", "VEXAUSER=admin"), records("removevexa", "VEXAPASSWD=se^cret")),
+      row("-delete local", remote, with("VEXAUSER", "admin"), with("VEXAPASSWD", "a^^b"),
+          runs("removevexa [{repos}] [local] [admin] [a^^b]")),
+      row("-delete local", remote, with("VEXAUSER", "ad min"),
+          runs("removevexa [{repos}] [local] [ad] [min]")),
+      // Without a remote node, or with an empty name for it, the
+      // credentials stay out of the arguments.
+      row("-delete local admin secret", answering("y"), prints(asked("local") + "\n"),
+          kLocalRemoved, records("removevexa", "VEXAPASSWD=secret")),
+      row("-delete local", remote, with("QUARRANODENAME", ""), with("VEXAUSER", "admin"),
+          kLocalRemoved),
   });
 }
 
@@ -253,14 +254,14 @@ TEST_F(CommandTable, DeleteOfARemoteDatabaseNeedsItsCredentials) {
 // an interpreter could make of it.
 TEST_F(CommandTable, TheDatabaseScriptsGetTheRepositoriesFolderUnexpanded) {
   const std::string odd = "{tool}{/}d$(echo x)`echo y`\\$HOME";
-  RowSetup setup{"y"};
-  setup.files = {{"{tool}{/}zerin.cfg", "repository_data_directory,\"" + odd + "\"\n"},
-                 {odd + "{/}vexa_config.xml", kDescriptor}};
+  const auto setup = parts(file("{tool}{/}zerin.cfg",
+                                "repository_data_directory,\"" + odd + "\"\n"),
+                           file(odd + "{/}vexa_config.xml", kDescriptor));
   run({
-      {{"-start", "farService", "u", "p"}, kDatabase, -1, {},
-       {"startvexa [" + odd + "{/}repositories]"}, setup},
-      {{"-delete", "remote"}, asked("remote") + "\n", 0, {},
-       {"removevexa [" + odd + "{/}repositories] [remote]"}, setup},
+      row("-start farService u p", setup, prints(kDatabase), status(-1),
+          runs("startvexa [" + odd + "{/}repositories]")),
+      row("-delete remote", setup, answering("y"), prints(asked("remote") + "\n"),
+          runs("removevexa [" + odd + "{/}repositories] [remote]")),
   });
 }
 
@@ -270,44 +271,39 @@ TEST_F(CommandTable, DeleteRemovesNothingWhileTheDescriptorCannotBeRewritten) {
   const std::string descriptor = "{data}{/}vexa_config.xml";
   // Windows words this "Access is denied."; Wine leaves out the "is".
   const std::string denied = scriptsRunInCmd() ? "Access denied." : "Permission denied";
-  auto readOnly = [](const std::string& path) {
-    RowSetup setup{"y"};
-    setup.asProcess = true;
-    setup.readOnly = {path};
-    return setup;
-  };
-  const std::string refused =
-      "\nError - repository could not be removed from " + descriptor + ": " + denied + "\n";
-  std::vector<CommandRow> rows = {
-      {{"-delete", "sales"}, asked("sales") + refused, -1, {}, {}, readOnly(descriptor)},
+  const auto refused = parts(asProcess(), answering("y"), status(-1),
+                             prints(asked("sales") +
+                                    "\nError - repository could not be removed from " + descriptor +
+                                    ": " + denied + "\n"));
+  std::vector<Row> rows = {
+      row("-delete sales", refused, readOnly(descriptor)),
       // Not named there: nothing to keep, and the script runs as ever.
-      {{"-delete", "gone"}, asked("gone") + "\nError - repository was not found: gone\n", 0, {},
-       {"removevexa [{repos}] [gone]"}, readOnly(descriptor)},
+      row("-delete gone", asProcess(), answering("y"), readOnly(descriptor),
+          prints(asked("gone") + "\nError - repository was not found: gone\n"),
+          runs("removevexa [{repos}] [gone]")),
   };
   // On Windows a folder's read-only flag keeps no file from being made in it.
-  if (!scriptsRunInCmd())
-    rows.push_back({{"-delete", "sales"}, asked("sales") + refused, -1, {}, {}, readOnly("{data}")});
+  if (!scriptsRunInCmd()) rows.push_back(row("-delete sales", refused, readOnly("{data}")));
   run(rows);
 }
 
 // The trace names every path, host and port in full whatever the password
 // is, and shows "***" where the password stands.
 TEST_F(CommandTable, TheTraceHidesThePasswordAndNothingElse) {
-  RowSetup remote{"y", {{"QUARRANODENAME", "node1"}}};
-  std::vector<CommandRow> rows;
+  std::vector<Row> rows;
   for (const std::string password : {"p", "e", "/", "1", "localhost", "***", "u"}) {
-    const std::vector<std::string> whole = {
-        "tool folder {tool}", "settings file {tool}{/}zerin.cfg", "descriptor {data}{/}vexa_config.xml",
-        "HTTP attempt 1 of 2: 127.0.0.1 port {gone}"};
-    rows.push_back({{"-check", "digitsGone", "u", password},
-                    "Zerin service not running on host 127.0.0.1, port {gone}\n", -1, {}, {}, {},
-                    nullptr, {}, whole});
-    std::vector<std::string> shown = {"tool folder {tool}", "descriptor {data}{/}vexa_config.xml",
-                                      "\"{repos}\" local u ***"};
-    if (password != "***") shown.push_back("!local u " + password);
-    rows.push_back({{"-delete", "local", "u", password}, asked("local") + "\n", 0, {},
-                    {"removevexa [{repos}] [local] [u] [" + password + "]"}, remote,
-                    kWithoutLocal, {}, shown});
+    rows.push_back(row({"-check", "digitsGone", "u", password}, status(-1),
+                       prints("Zerin service not running on host 127.0.0.1, port {gone}\n"),
+                       traces("tool folder {tool}"), traces("settings file {tool}{/}zerin.cfg"),
+                       traces("descriptor {data}{/}vexa_config.xml"),
+                       traces("HTTP attempt 1 of 2: 127.0.0.1 port {gone}")));
+    rows.push_back(row({"-delete", "local", "u", password}, answering("y"),
+                       with("QUARRANODENAME", "node1"), prints(asked("local") + "\n"),
+                       runs("removevexa [{repos}] [local] [u] [" + password + "]"),
+                       leaves(kWithoutLocal), traces("tool folder {tool}"),
+                       traces("descriptor {data}{/}vexa_config.xml"),
+                       traces("\"{repos}\" local u ***")));
+    if (password != "***") traceHides("local u " + password)(rows.back());
   }
   run(rows);
 }
@@ -317,10 +313,10 @@ TEST_F(CommandTable, TheTraceHidesThePasswordAndNothingElse) {
 TEST_F(CommandTable, APasswordFullOfShellSyntaxArrivesUnchanged) {
   if (scriptsRunInCmd()) GTEST_SKIP() << "cmd.exe has its own rules for these characters";
   const std::string password = "a b$(touch {tool}/ran);`touch {tool}/ran2`'\"|&<>\\*?~#^!";
-  RowSetup remote{"y", {{"QUARRANODENAME", "node1"}, {"VEXAUSER", "admin"}, {"VEXAPASSWD", password}}};
   run({
-      {{"-delete", "local"}, asked("local") + "\n", 0, {},
-       {"removevexa [{repos}] [local] [admin] [" + password + "]"}, remote, kWithoutLocal},
+      row("-delete local", answering("y"), with("QUARRANODENAME", "node1"),
+          with("VEXAUSER", "admin"), with("VEXAPASSWD", password), prints(asked("local") + "\n"),
+          runs("removevexa [{repos}] [local] [admin] [" + password + "]"), leaves(kWithoutLocal)),
   });
   EXPECT_FALSE(std::filesystem::exists(expand("{tool}/ran")));
   EXPECT_FALSE(std::filesystem::exists(expand("{tool}/ran2")));
@@ -330,67 +326,101 @@ TEST_F(CommandTable, APasswordFullOfShellSyntaxArrivesUnchanged) {
 // starts outlives it, answers the check and goes with the stop; statuses
 // arrive in the platform's own form.
 TEST_F(CommandTable, TheToolAsAProcess) {
-  RowSetup process;
-  process.asProcess = true;
-  RowSetup up = process;
-  up.engineStaysUp = true;
-  up.files = {{kSalesConfig, "CONNECTION=x\n"}};
-  RowSetup said{"y", {}, {}, {{"{tool}{/}removevexa.writes", "0\nremoved\n"}}, false, true};
+  // What the tool says comes before what its script says, where the script
+  // writes into the tool's output: cmd.exe started through the shell writes
+  // into a console of its own.
   const std::string scriptSaid = scriptsRunInCmd() ? "" : "removed\n";
   run({
-      {{}, "", 0, {}, {}, process},
-      {{"-stop", "local"}, kUsage, -2, {}, {}, process},
-      {{"-start", "sales", "u", "p"}, kDatabase + kSalesLaunch, 0, {}, {"startvexa [{repos}]"}, up,
-       nullptr, {"vexa: arg1=-c"}},
-      {{"-check", "sales", "u", "p"},
-       "Zerin service is running on host localhost, port {engine}\n", 0, {}, {}, process},
-      {{"-stop", "sales", "u", "p"}, kStopping + kSent, 0, {}, {}, process},
-      {{"-check", "sales", "u", "p"},
-       "Zerin service not running on host localhost, port {engine}\n", -1, {}, {}, process},
-      // What the tool says comes before what its script says, where the
-      // script writes into the tool's output: cmd.exe started through the
-      // shell writes into a console of its own.
-      {{"-delete", "sales"}, asked("sales") + "\n" + kSalesFiles + scriptSaid, 0, {},
-       {"removevexa [{repos}] [sales]"}, said, kWithoutSales},
+      row("", asProcess()),
+      row("-stop local", asProcess(), kWrongUsage),
+      row("-start sales u p", asProcess(), engineStaysUp(), file(kSalesConfig, "CONNECTION=x\n"),
+          prints(kDatabase + kSalesLaunch), kStartsDatabase, records("vexa", "arg1=-c")),
+      row("-check sales u p", asProcess(),
+          prints("Zerin service is running on host localhost, port {engine}\n")),
+      row("-stop sales u p", asProcess(), prints(kStopping + kSent)),
+      row("-check sales u p", asProcess(), status(-1),
+          prints("Zerin service not running on host localhost, port {engine}\n")),
+      row("-delete sales", asProcess(), answering("y"), writes("removevexa", 0, "removed\n"),
+          kSalesRemoved, kRemovesSales, prints(asked("sales") + "\n" + kSalesFiles + scriptSaid)),
   });
 }
 
 // With ZERINCTL_TRACE set, standard error explains each outcome; the runner
-// checks that nothing else changes.
+// checks that nothing else changes. An empty ZERINCTL_TRACE is no trace.
 TEST_F(CommandTable, TheTraceExplainsEachOutcome) {
-  RowSetup malformed;
-  malformed.files = {{"{data}{/}vexa_config.xml", "<config>\n<instance name=\"a\"</config>"}};
-  RowSetup elsewhere;
-  elsewhere.files = {{"{tool}{/}zerin.cfg", "repository_data_directory,\"{tool}{/}none\"\n"}};
-  RowSetup failing{"", {}, {{"startvexa", 0}}};
-  RowSetup remote{"y", {{"QUARRANODENAME", "node1"}}};
   const std::string descriptor = "descriptor {data}{/}vexa_config.xml";
   run({
-      {{"-check", "a", "u", "pw#9"}, kNotFound, -1, {}, {}, malformed, nullptr, {},
-       {"version ", "tool folder {tool}", "settings file {tool}{/}zerin.cfg: read",
-        "data folder {data} (repository_data_directory", descriptor,
-        "malformed at line 2, column"}},
-      {{"-stop", "local", "u", "pw#9"}, kNotFound, -1, {}, {}, elsewhere, nullptr, {},
-       {"data folder {tool}{/}none (", "is missing or unreadable", "!pw#9"}},
-      {{"-check", "missing", "u", "pw#9"}, kNotFound, -1, {}, {}, {}, nullptr, {},
-       {descriptor, "no instance named \"missing\""}},
-      {{"-check", "digitsGone", "u", "pw#9"},
-       "Zerin service not running on host 127.0.0.1, port {gone}\n", -1, {}, {}, {}, nullptr, {},
-       {"instance \"digitsGone\": host=localhost port=1 vexahost=127.0.0.1 vexaport={gone}",
-        "HTTP attempt 1 of 2: 127.0.0.1 port {gone}", "HTTP attempt 2 of 2", "refused"}},
-      {{"-stop", "local", "u", "pw#9"}, kStopping + kSent, 0, {"SHUTDOWN localhost"}, {}, {},
-       nullptr, {},
-       {"request: POST  HTTP/1.1", "answer: status line \"HTTP/1.1 200 OK\", Content-length: 2",
-        "answer accepted"}},
-      {{"-start", "sales", "u", "pw#9"}, kDatabase + "Stating Quarra server failed(ECode: 0)", -1,
-       {}, {"startvexa [{repos}]"}, failing, nullptr, {},
-       {"run through ", "exit code 0"}},
+      row("-check missing u p", with("ZERINCTL_TRACE", ""), prints(kNotFound), status(-1)),
+      row("-check a u pw#9", prints(kNotFound), status(-1),
+          file("{data}{/}vexa_config.xml", "<config>\n<instance name=\"a\"</config>"),
+          traces("version "), traces("tool folder {tool}"),
+          traces("settings file {tool}{/}zerin.cfg: read"),
+          traces("data folder {data} (repository_data_directory"), traces(descriptor),
+          traces("malformed at line 2, column")),
+      row("-stop local u pw#9", prints(kNotFound), status(-1),
+          file("{tool}{/}zerin.cfg", "repository_data_directory,\"{tool}{/}none\"\n"),
+          traces("data folder {tool}{/}none ("), traces("is missing or unreadable"),
+          traceHides("pw#9")),
+      row("-check missing u pw#9", prints(kNotFound), status(-1), traces(descriptor),
+          traces("no instance named \"missing\"")),
+      row("-check digitsGone u pw#9", status(-1),
+          prints("Zerin service not running on host 127.0.0.1, port {gone}\n"),
+          traces("instance \"digitsGone\": host=localhost port=1 vexahost=127.0.0.1 "
+                 "vexaport={gone}"),
+          traces("HTTP attempt 1 of 2: 127.0.0.1 port {gone}"), traces("HTTP attempt 2 of 2"),
+          traces("refused")),
+      row("-stop local u pw#9", prints(kStopping + kSent), sends("SHUTDOWN localhost"),
+          traces("request: POST  HTTP/1.1"),
+          traces("answer: status line \"HTTP/1.1 200 OK\", Content-length: 2"),
+          traces("answer accepted")),
+      row("-start sales u pw#9", exits("startvexa", 0), kStartsDatabase, status(-1),
+          prints(kDatabase + "Stating Quarra server failed(ECode: 0)"), traces("run through "),
+          traces("exit code 0")),
       // The password also goes masked in the form the interpreter reads.
-      {{"-delete", "sales", "admin", "s3$cr3t"}, asked("sales") + "\n" + kSalesFiles, 0, {},
-       {"removevexa [{repos}] [sales] [admin] [s3$cr3t]"}, remote, kWithoutSales, {},
-       {"descriptor replaced", "run through ", "exit code 1", "!cr3t"}},
+      row("-delete sales admin s3$cr3t", answering("y"), with("QUARRANODENAME", "node1"),
+          kSalesRemoved, runs("removevexa [{repos}] [sales] [admin] [s3$cr3t]"),
+          traces("descriptor replaced"), traces("run through "), traces("exit code 1"),
+          traceHides("cr3t")),
   });
 }
 
+// Deletes at once must not undo each other: each holds the descriptor's
+// lock from its read to its replacement, or a later replacement brings back
+// what an earlier one removed. Twenty processes, each deleting another of
+// forty repositories.
+TEST_F(CommandTable, DeletesAtOnceKeepEachOthersRemovals) {
+  std::string descriptor = "<config>\n";
+  for (int i = 0; i < 40; ++i)
+    descriptor += "<instance name=\"r" + std::to_string(i) + "\" port=\"1\" path=\"d\"/>\n";
+  layOut(row("", file("{data}{/}vexa_config.xml", descriptor + "</config>\n")));
+  const std::string tool = expand("{tool}{/}zerinctl") + kExecutableSuffix;
+  std::vector<std::thread> deletes;
+  for (int i = 0; i < 40; i += 2)
+    deletes.emplace_back([&tool, i] {
+      runProcess(tool, {"-delete", "r" + std::to_string(i)}, "y");
+    });
+  for (std::thread& each : deletes) each.join();
+  const std::string after = readFile(expand("{data}{/}vexa_config.xml"));
+  std::string wrong;
+  for (int i = 0; i < 40; ++i)
+    if ((after.find("\"r" + std::to_string(i) + "\"") == std::string::npos) != (i % 2 == 0))
+      wrong += " r" + std::to_string(i);
+  EXPECT_EQ(wrong, "") << "removed ones back or kept ones lost:\n" << after;
+}
+
+// On POSIX a linked descriptor stays a link: the delete replaces the file
+// it names, which keeps its mode.
+TEST_F(CommandTable, ALinkedDescriptorStaysALink) {
+  if (scriptsRunInCmd()) GTEST_SKIP() << "Windows replaces the descriptor's own path";
+  namespace fs = std::filesystem;
+  const fs::path link = expand("{data}{/}vexa_config.xml"), target = expand("{data}{/}real.xml");
+  layOut(row(""));
+  fs::rename(link, target);
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("real.xml", link);
+  run({row("-delete local", answering("y"), prints(asked("local") + "\n"), kLocalRemoved)});
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
 }  // namespace
-// clang-format on

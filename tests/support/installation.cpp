@@ -40,9 +40,8 @@ const char* const kScripts[][2] = {{"templates", "startvexa"},
                                    {"vexa", "importsalt"},
                                    {"vexa", "exportsalt"},
                                    {"vexa", "listsalt"}};
-// Database scripts succeed with anything but 0 and 104; salt scripts with 0.
-const std::map<std::string, int> kDefaultExitCodes = {{"startvexa", 1}, {"removevexa", 1}};
-const char* const kRowVariables[] = {"VEXAUSER", "VEXAPASSWD", "QUARRANODENAME", "PATH"};
+// What every row may change of the tests' own environment, besides its own.
+const char* const kRowVariables[] = {"VEXAUSER", "VEXAPASSWD", "PATH", "ZERINCTL_TRACE"};
 const fs::perms kWritable = fs::perms::owner_write | fs::perms::group_write |
                             fs::perms::others_write;
 
@@ -70,6 +69,11 @@ std::string instanceNames(const std::string& descriptor) {
 }
 
 }  // namespace
+
+CommandLine::CommandLine(const std::string& line) {
+  std::istringstream in(line);
+  for (std::string word; in >> word;) words.push_back(word);
+}
 
 std::string recordingScript(const std::string& recorder, const std::string& name) {
   if (kWindows) return "@\"" + recorder + "\" " + name + " %*\r\n";
@@ -134,7 +138,7 @@ std::string Installation::expand(std::string text) const {
 
 bool Installation::scriptsRunInCmd() { return kWindows; }
 
-void Installation::reset(const RowSetup& setup) {
+void Installation::layOut(const Row& row) {
   root_.write("tool/zerin.cfg", "repository_data_directory, \"" + data_ + "\"\n");
   root_.write("data folder/vexa_config.xml", expand(kDescriptor));
   for (const auto& entry : fs::directory_iterator(root_.path() / "tool")) {
@@ -143,20 +147,19 @@ void Installation::reset(const RowSetup& setup) {
         extension == ".writes")
       fs::remove(entry.path());
   }
-  std::map<std::string, int> codes = kDefaultExitCodes;
-  for (const auto& code : setup.exitCodes) codes[code.first] = code.second;
-  for (const auto& code : codes)
-    root_.write("tool/" + code.first + ".code", std::to_string(code.second));
-  for (const auto& file : setup.files) root_.write(expand(file.first), expand(file.second));
-  for (const auto& variable : setup.environment)
-    setEnvironment(variable.first, expand(variable.second));
-  root_.write("input", setup.input);
+  // Database scripts succeed with anything but 0 and 104.
+  for (const char* script : {"tool/startvexa.code", "tool/removevexa.code"})
+    root_.write(script, "1");
+  for (const auto& file : row.files) root_.write(expand(file.first), expand(file.second));
+  for (const auto& [name, value] : row.variables)
+    setVariable(name, value ? std::optional<std::string>(expand(*value)) : std::nullopt);
+  root_.write("input", row.input);
   std::freopen(root_.native("input").c_str(), "rb", stdin);
 }
 
-void Installation::run(const std::vector<CommandRow>& rows) {
+void Installation::run(const std::vector<Row>& rows) {
   for (size_t index = 0; index < rows.size(); ++index) {
-    const CommandRow& row = rows[index];
+    const Row& row = rows[index];
     Outcome plain = runOnce(row, index, false);
     check(row, index, plain);
     if (row.traced.empty()) continue;
@@ -165,10 +168,9 @@ void Installation::run(const std::vector<CommandRow>& rows) {
     std::string where = "row " + std::to_string(index) + " traced";
     EXPECT_EQ(traced.printed, plain.printed) << where;
     EXPECT_EQ(traced.status, plain.status) << where;
-    for (const std::string& wanted : row.traced) {
-      std::string text = expand(wanted);
-      bool secret = text[0] == '!';
-      EXPECT_EQ(traced.errors.find(secret ? text.substr(1) : text) != std::string::npos, !secret)
+    for (const Row::Seen& wanted : row.traced) {
+      std::string text = expand(wanted.text);
+      EXPECT_EQ(traced.errors.find(text) != std::string::npos, wanted.present)
           << where << ": " << text << "\n"
           << traced.errors;
     }
@@ -180,11 +182,13 @@ void Installation::run(const std::vector<CommandRow>& rows) {
   }
 }
 
-Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index, bool traced) {
-  std::map<const char*, std::optional<std::string>> saved;
+Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool traced) {
+  std::map<std::string, std::optional<std::string>> saved;
   for (const char* name : kRowVariables) saved[name] = variable(name);
-  reset(row.setup);
-  setEnvironment("ZERINCTL_TRACE", traced ? "1" : "");
+  for (const auto& set : row.variables) saved[set.first] = variable(set.first.c_str());
+  setVariable("ZERINCTL_TRACE", std::nullopt);
+  layOut(row);
+  if (traced) setVariable("ZERINCTL_TRACE", "1");
   std::vector<std::string> words = {"zerinctl"};
   for (const std::string& word : row.line) words.push_back(expand(word));
   std::vector<char*> argv;
@@ -193,16 +197,16 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
   Outcome outcome;
   outcome.requestsBefore = peer_.requests().size();
   outcome.descriptorBefore = root_.read("data folder/vexa_config.xml");
-  for (const std::string& path : row.setup.readOnly)
+  for (const std::string& path : row.readOnly)
     fs::permissions(expand(path), kWritable, fs::perm_options::remove);
   const std::optional<std::string> pathBefore = variable("PATH");
 
-  if (row.setup.asProcess) {
-    bool unprivileged = !row.setup.readOnly.empty();
+  if (row.asProcess) {
+    bool unprivileged = !row.readOnly.empty();
     if (unprivileged) handToUnprivilegedUser(root_.native());
     ProcessResult result = runProcess(
         root_.native("tool/zerinctl" + std::string(kExecutableSuffix)),
-        std::vector<std::string>(words.begin() + 1, words.end()), row.setup.input, unprivileged);
+        std::vector<std::string>(words.begin() + 1, words.end()), row.input, unprivileged);
     outcome.printed = result.output;
     outcome.status = result.status == reportedStatus(row.status) ? row.status : result.status;
   } else {
@@ -223,17 +227,16 @@ Installation::Outcome Installation::runOnce(const CommandRow& row, size_t index,
   if (outcome.printed.find("Starting Zerin service...") != std::string::npos &&
       outcome.printed.find("[error]") == std::string::npos) {
     outcome.engineRecord = recordedLines("vexa");
-    if (!row.setup.engineStaysUp) stopEngine();
+    if (!row.engineStaysUp) stopEngine();
   }
   outcome.scriptCalls = lines(root_.read("tool/calls.log"));
-  for (const std::string& path : row.setup.readOnly)
+  for (const std::string& path : row.readOnly)
     fs::permissions(expand(path), kWritable, fs::perm_options::add);
-  setEnvironment("ZERINCTL_TRACE", "");
-  for (const auto& [name, value] : saved) setEnvironment(name, value.value_or(""));
+  for (const auto& [name, value] : saved) setVariable(name, value);
   return outcome;
 }
 
-void Installation::check(const CommandRow& row, size_t index, const Outcome& outcome) {
+void Installation::check(const Row& row, size_t index, const Outcome& outcome) {
   std::string where = "row " + std::to_string(index) + ":";
   for (const std::string& word : row.line) where += " " + word;
   EXPECT_EQ(outcome.printed, expand(row.printed)) << where;
@@ -254,21 +257,20 @@ void Installation::check(const CommandRow& row, size_t index, const Outcome& out
   EXPECT_EQ(outcome.scriptCalls, scripts) << where;
 
   std::string descriptor = root_.read("data folder/vexa_config.xml");
-  if (row.instancesAfter != nullptr)
-    EXPECT_EQ(instanceNames(descriptor), row.instancesAfter) << where;
+  if (row.instancesAfter)
+    EXPECT_EQ(instanceNames(descriptor), *row.instancesAfter) << where;
   else
     EXPECT_EQ(descriptor, outcome.descriptorBefore) << where << ": descriptor changed";
 
-  for (const std::string& entry : row.recorded) {
-    size_t colon = entry.find(": ");
-    std::string who = entry.substr(0, colon);
-    std::vector<std::string> seen = who == "vexa" ? outcome.engineRecord : recordedLines(who);
-    std::string wanted = expand(entry.substr(colon + 2));
+  // A line recorded, or (for a variable never recorded) one that begins so.
+  for (const Row::Seen& entry : row.recorded) {
+    std::vector<std::string> seen = entry.who == "vexa" ? outcome.engineRecord
+                                                        : recordedLines(entry.who);
+    std::string wanted = expand(entry.text);
     bool found = false;
     for (const std::string& line : seen)
-      found = found ||
-              (wanted[0] == '!' ? line.rfind(wanted.substr(1) + "=", 0) == 0 : line == wanted);
-    EXPECT_EQ(found, wanted[0] != '!') << where << "\n  recorded: " << entry;
+      found = found || (entry.present ? line == wanted : line.rfind(wanted, 0) == 0);
+    EXPECT_EQ(found, entry.present) << where << "\n  recorded by " << entry.who << ": " << wanted;
   }
 }
 

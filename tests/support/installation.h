@@ -1,12 +1,30 @@
-// A temporary installation for the command tests, and the table runner that
-// runs command lines in it as the tool would.
+// A temporary installation for the command tests, and the rows that run
+// command lines in it as the tool would.
 //
 // The tool's folder holds zerin.cfg (moving the data folder into the
 // installation), templates/ and vexa/ with one-line scripts that hand their
 // arguments to the recorder (see recorder_main.cpp), and the stand-in engine.
-// The data folder, whose name holds a space, has the descriptor,
+// The data folder, whose name holds a space, has the descriptor (kDescriptor),
 // repositories/ and tmp/. A scripted peer on 127.0.0.1 answers every request
 // with success; a second port has nothing listening.
+//
+// A row is a command line and the parts that say what it sets and expects:
+//
+//   row("-delete local", answering("y"), with("QUARRANODENAME", "node1"),
+//       prints("...\n"), status(-1), runs("removevexa [{repos}] [local]"),
+//       leaves(kWithoutLocal), neverRecords("removevexa", "VEXAUSER"))
+//
+// reads "delete local, answering y, with QUARRANODENAME=node1: prints ...,
+// ends with -1, runs removevexa with these arguments, leaves these instances,
+// and removevexa never saw VEXAUSER". The line is split at blanks;
+// row({"-delete", "two words"}, ...) gives its words as they are. What a row
+// does not name must not happen: nothing printed, status 0, no request, no
+// script, the descriptor unchanged, nothing on standard error. Texts may hold
+// placeholders: {up} and {gone} (the peer's port and one where nothing
+// listens), {engine} (a free port for the stand-in engine), {tool}, {data},
+// {repos} (the data folder's repositories/), {/} and {;} (the path and the
+// PATH list separators), {path} (PATH as the row found it) and {short:PATH}
+// (the one-word form the tool gives an interpreter).
 #pragma once
 
 #include "support/scripted_peer.h"
@@ -14,50 +32,113 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
-// What a row changes before its command runs; all of it is undone after.
-struct RowSetup {
-  std::string input;                               // standard input (closed after it)
-  std::map<std::string, std::string> environment;  // variables to set ("" unsets)
-  std::map<std::string, int> exitCodes;            // script name -> its exit code
-  std::map<std::string, std::string> files;        // relative path -> content
-  bool engineStaysUp = false;                      // a later row stops it
-  // Run the built tool from the installation as a process of its own, for
-  // what only a process shows: its own folder, its exit status as the
-  // platform reports it, a child that outlives it.
-  bool asProcess = false;
-  // Paths made read-only for the row. A process row then runs as a user
-  // who may not write them (root may write anything on POSIX).
-  std::vector<std::string> readOnly = {};
+struct Row {
+  std::vector<std::string> line;  // the arguments after the tool's name
+  // What the row sets up; all of it is undone after.
+  std::string input;                                            // standard input, closed after it
+  std::map<std::string, std::optional<std::string>> variables;  // nullopt: unset
+  std::map<std::string, std::string> files;                     // path -> content
+  bool engineStaysUp = false, asProcess = false;
+  std::vector<std::string> readOnly;
+  // What must come of it.
+  std::string printed;
+  int status = 0;
+  std::vector<std::string> requests, scripts;
+  std::optional<std::string> instancesAfter;
+  struct Seen {
+    std::string who, text;
+    bool present;
+  };
+  std::vector<Seen> recorded, traced;
+};
+using RowPart = std::function<void(Row&)>;
+
+struct CommandLine {
+  CommandLine(const char* line) : CommandLine(std::string(line)) {}
+  CommandLine(const std::string& line);
+  CommandLine(std::initializer_list<std::string> each) : words(each) {}
+  std::vector<std::string> words;
 };
 
-// One command line and everything that must come of it. Texts may hold
-// placeholders: {up} and {gone} (the peer's port and one where nothing
-// listens), {engine} (a free port for the stand-in engine), {tool}, {data},
-// {repos} (the data folder's repositories/), {/} and {;} (the path and the
-// PATH list separators), {path} (PATH as the row found it) and {short:PATH}
-// (the one-word form the tool gives an interpreter).
-struct CommandRow {
-  std::vector<std::string> line;  // the arguments after the tool's name
-  std::string printed;            // all of standard output
-  int status;
-  std::vector<std::string> requests = {};  // "PING localhost" per request the peer saw
-  std::vector<std::string> scripts = {};   // "removevexa [arg]..." per script run
-  RowSetup setup = {};
-  // Names of the descriptor's instances after the command; nullptr: the file
-  // unchanged, byte for byte.
-  const char* instancesAfter = nullptr;
-  // Lines that the last run of a script, or the engine, must have recorded:
-  // "startvexa: VEXAUSER=u", "vexa: arg2=..." ("vexa: !VEXAUSER" for unset).
-  std::vector<std::string> recorded = {};
-  // When not empty, the row runs once more with ZERINCTL_TRACE set: output
-  // and status must not change, and standard error must hold each of these
-  // texts ("!TEXT": must not hold it).
-  std::vector<std::string> traced = {};
-};
+// How the parts below change their row.
+using Text = std::string;
+template <typename T>
+RowPart assign(T Row::*field, std::common_type_t<T> value) {
+  return [=](Row& row) { row.*field = value; };
+}
+template <typename T>
+RowPart append(std::vector<T> Row::*list, std::common_type_t<T> item) {
+  return [=](Row& row) { (row.*list).push_back(item); };
+}
+template <typename T>
+RowPart put(std::map<std::string, T> Row::*map, std::string key, std::common_type_t<T> value) {
+  return [=](Row& row) { (row.*map)[key] = value; };
+}
+
+template <typename... Parts>
+Row row(const CommandLine& line, const Parts&... parts) {
+  Row result;
+  result.line = line.words;
+  (RowPart(parts)(result), ...);
+  return result;
+}
+// Several parts under one name.
+template <typename... Parts>
+RowPart parts(const Parts&... each) {
+  return [=](Row& row) { (RowPart(each)(row), ...); };
+}
+
+// What a row sets up. A script ends with 0, startvexa and removevexa with 1
+// (success), unless the row says otherwise; "" sets a variable empty where
+// the system allows (see setVariable).
+inline RowPart answering(Text input) { return assign(&Row::input, input); }
+inline RowPart with(Text name, Text value) { return put(&Row::variables, name, value); }
+inline RowPart without(Text name) { return put(&Row::variables, name, std::nullopt); }
+inline RowPart file(Text path, Text content) { return put(&Row::files, path, content); }
+inline RowPart exits(Text script, int code, Text onlyFor = "") {
+  return file("{tool}{/}" + script + ".code", std::to_string(code) + "\n" + onlyFor);
+}
+// The script writes `content` into the file its argument `number` names, or
+// with 0 to its standard output.
+inline RowPart writes(Text script, int number, Text content) {
+  return file("{tool}{/}" + script + ".writes", std::to_string(number) + "\n" + content);
+}
+// The engine the row starts runs on for a later row to stop.
+inline RowPart engineStaysUp() { return assign(&Row::engineStaysUp, true); }
+// Runs the built tool from the installation as a process of its own, for
+// what only a process shows: its own folder, its exit status as the
+// platform reports it, a child that outlives it.
+inline RowPart asProcess() { return assign(&Row::asProcess, true); }
+// Makes the path read-only for the row; a process row then runs as a user
+// who may not write it (root may write anything on POSIX).
+inline RowPart readOnly(Text path) { return append(&Row::readOnly, path); }
+
+// What it must come to. sends: a request the peer saw, "PING localhost" (the
+// message and the Host header); runs: a script's run as the recorder logs
+// it, in order, "removevexa [arg] [arg]"; leaves: the descriptor's instance
+// names afterwards, "a,b,c" (without it, the file must stay byte for byte
+// as it was); records: a line that the last run of a script,
+// or the engine's start ("vexa"), recorded, "VEXAUSER=u", "arg2=-c". A row
+// that traces runs once more with ZERINCTL_TRACE set: output and status must
+// not change, and standard error must hold the text (traceHides: must not).
+inline RowPart prints(Text output) { return assign(&Row::printed, output); }
+inline RowPart status(int code) { return assign(&Row::status, code); }
+inline RowPart sends(Text request) { return append(&Row::requests, request); }
+inline RowPart runs(Text call) { return append(&Row::scripts, call); }
+inline RowPart leaves(Text names) { return assign(&Row::instancesAfter, names); }
+inline RowPart records(Text who, Text line) { return append(&Row::recorded, {who, line, true}); }
+inline RowPart neverRecords(Text who, Text name) {
+  return append(&Row::recorded, {who, name + "=", false});
+}
+inline RowPart traces(Text text) { return append(&Row::traced, {"", text, true}); }
+inline RowPart traceHides(Text text) { return append(&Row::traced, {"", text, false}); }
 
 class Installation : public testing::Test {
  protected:
@@ -65,23 +146,23 @@ class Installation : public testing::Test {
   ~Installation() override;
 
   // Runs each row in a fresh copy of the installation's state and checks it.
-  void run(const std::vector<CommandRow>& rows);
+  void run(const std::vector<Row>& rows);
 
   std::string expand(std::string text) const;
   // Whether the scripts run in cmd.exe, whose quoting differs from /bin/sh.
   static bool scriptsRunInCmd();
-  const std::string& tool() const { return tool_; }
+  // Lays out what a row sets up, as each row finds it before its command.
+  void layOut(const Row& row);
 
  private:
-  void reset(const RowSetup& setup);
   struct Outcome {
     std::string printed, errors, descriptorBefore;
     int status = 0;
     size_t requestsBefore = 0;
     std::vector<std::string> scriptCalls, engineRecord;
   };
-  Outcome runOnce(const CommandRow& row, size_t index, bool traced);
-  void check(const CommandRow& row, size_t index, const Outcome& outcome);
+  Outcome runOnce(const Row& row, size_t index, bool traced);
+  void check(const Row& row, size_t index, const Outcome& outcome);
   std::vector<std::string> recordedLines(const std::string& who) const;
   // What the stand-in engine writes in its working folder as it starts.
   std::filesystem::path engineRecordFile() const {
@@ -103,3 +184,7 @@ std::string recordingScript(const std::string& recorder, const std::string& name
 
 // The instances every row starts with.
 extern const char* const kDescriptor;
+
+// Sets a variable of the tests' own process, or unsets it (nullopt); unlike
+// the tool's setEnvironment, "" sets it empty where the system allows.
+void setVariable(const std::string& name, const std::optional<std::string>& value);

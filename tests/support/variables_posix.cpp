@@ -1,0 +1,10 @@
+#include "support/installation.h"
+
+#include <cstdlib>
+
+void setVariable(const std::string& name, const std::optional<std::string>& value) {
+  if (value)
+    setenv(name.c_str(), value->c_str(), 1);
+  else
+    unsetenv(name.c_str());
+}
