@@ -2,6 +2,7 @@
 
 #include "platform/system.h"
 #include "support/temp_folder.h"
+#include "support/tool_run.h"
 #include "util/text.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// What differs between the platforms, in one place.
-const bool kWindows = kPathSeparator == '\\';
 // Wine, like a default Windows, puts the common application data in C:\ProgramData.
 const char* const kCommonAppData = kWindows ? "C:\\ProgramData" : "/var/lib";
 

@@ -34,7 +34,6 @@ const char* const kDescriptor =
 
 namespace {
 
-const bool kWindows = std::string(kScriptInterpreter.scriptSuffix) == ".bat";
 const char* const kScripts[][2] = {{"templates", "startvexa"},
                                    {"templates", "removevexa"},
                                    {"vexa", "importsalt"},

@@ -17,6 +17,7 @@
 
 extern char** environ;
 
+const bool kWindows = false;
 const unsigned kExitStatusMask = 0xFF;
 
 namespace {

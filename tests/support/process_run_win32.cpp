@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+const bool kWindows = true;
 const unsigned kExitStatusMask = 0xFFFFFFFFu;
 
 namespace {

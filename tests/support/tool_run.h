@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// Whether the tests run the Windows build (under Wine).
+extern const bool kWindows;
+
 // The bits of an exit code that a parent sees: all 32 on Windows, the low 8
 // elsewhere.
 extern const unsigned kExitStatusMask;
