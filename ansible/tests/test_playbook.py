@@ -76,11 +76,11 @@ class Documentation(unittest.TestCase):
         docs = json.loads(done.stdout)
         for module in ("repository", "salts"):
             with open(os.path.join(support.ROOT, "ansible", "plugins", "action", module + ".py")) as f:
-                spec = next(ast.literal_eval(node.value) for node in ast.parse(f.read()).body
-                            if isinstance(node, ast.Assign) and node.targets[0].id == "SPEC")
+                taken = next(ast.literal_eval(node.value) for node in ast.parse(f.read()).body
+                            if isinstance(node, ast.Assign) and node.targets[0].id == "OPTIONS")
             options = docs["zerin.admin." + module]["doc"]["options"]
-            self.assertEqual(sorted(options), sorted(spec), module)
-            for name, option in spec.items():
+            self.assertEqual(sorted(options), sorted(taken), module)
+            for name, option in taken.items():
                 documented = options[name]
                 self.assertEqual((documented["type"], documented.get("default"), documented.get("required", False)),
                                  (option["type"], option.get("default"), option.get("required", False)), name)

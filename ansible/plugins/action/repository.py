@@ -12,7 +12,7 @@ from ansible.plugins.action import ActionBase
 from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import ensure_repository
 from ansible_collections.zerin.admin.plugins.plugin_utils.host import is_windows, runner
 
-SPEC = {
+OPTIONS = {
     "name": {"type": "str", "required": True},
     "tool_folder": {"type": "str", "required": True},
     "state": {"type": "str", "default": "started", "choices": ["started", "stopped", "restarted", "absent"]},
@@ -31,12 +31,12 @@ SPEC = {
 
 class ActionModule(ActionBase):
     TRANSFERS_FILES = False
-    _VALID_ARGS = frozenset(SPEC)
+    _VALID_ARGS = frozenset(OPTIONS)
 
     def run(self, tmp=None, task_vars=None):
         result = super(ActionModule, self).run(tmp, task_vars)
         validation, params = self.validate_argument_spec(
-            SPEC, required_together=[["port", "connection_file"]])
+            OPTIONS, required_together=[["port", "connection_file"]])
         check_mode = self._task.check_mode
         # In check mode only -check runs, which changes nothing: the command
         # modules must run it rather than skip it.

@@ -11,7 +11,7 @@ from ansible.plugins.action import ActionBase
 from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import move_salts
 from ansible_collections.zerin.admin.plugins.plugin_utils.host import fingerprinter, is_windows, runner
 
-SPEC = {
+OPTIONS = {
     "tool_folder": {"type": "str", "required": True},
     "direction": {"type": "str", "required": True, "choices": ["export", "import"]},
     "argument": {"type": "str", "default": "", "no_log": True},
@@ -22,14 +22,14 @@ SPEC = {
 
 class ActionModule(ActionBase):
     TRANSFERS_FILES = False
-    _VALID_ARGS = frozenset(SPEC)
+    _VALID_ARGS = frozenset(OPTIONS)
 
     def run(self, tmp=None, task_vars=None):
         # Neither the store nor the scripts can say what an export or import
         # would do without doing it.
         self._supports_check_mode = False
         result = super(ActionModule, self).run(tmp, task_vars)
-        validation, params = self.validate_argument_spec(SPEC)
+        validation, params = self.validate_argument_spec(OPTIONS)
         run = runner(self, task_vars, params["tool_folder"])
         result.update(move_salts(params, run, is_windows(self), fingerprinter(self, task_vars)))
         return remove_values(result, validation._no_log_values)
