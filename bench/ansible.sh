@@ -33,12 +33,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-private_binaries "$work" zerinctl vexa
-
-port=$(free_port)
-install="$work/install"
-lay_out_installation "$install" "$bin"
-lay_out_r1 "$install" "$port"
+lay_out_r1_installation "$work"
 
 ansible-galaxy collection build "$here/ansible" --output-path "$work" >/dev/null
 export ANSIBLE_COLLECTIONS_PATH="$work/collections"

@@ -42,6 +42,16 @@ instance_names() {
   xmlstarlet sel -t -m '//instance' -v '@name' -n "$1"
 }
 
+# WORK/install laid out as above with private copies of the tool and the
+# engine, and r1 (below) on a free port: sets `install` and `port`.
+lay_out_r1_installation() {
+  private_binaries "$1" zerinctl vexa
+  port=$(free_port)
+  install="$1/install"
+  lay_out_installation "$install" "$bin"
+  lay_out_r1 "$install" "$port"
+}
+
 # The descriptor of DIR (laid out as above) names one local repository, r1,
 # whose service listens on PORT, with its vexa.ini.
 lay_out_r1() {

@@ -46,12 +46,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-private_binaries "$work" zerinctl vexa
-
-port=$(free_port)
-install="$work/install"
-lay_out_installation "$install" "$bin"
-lay_out_r1 "$install" "$port"
+lay_out_r1_installation "$work"
 tool="$install/zerinctl"
 
 now_us() { echo "${EPOCHREALTIME/./}"; }

@@ -1,7 +1,6 @@
 // Processes on POSIX: the engine started by a double fork in a session of its
-// own, scripts through posix_spawn. Every descriptor the
-// tool opens here is close-on-exec, so that a child started by another
-// thread at the same moment cannot hold a pipe open.
+// own, scripts through posix_spawn. Every descriptor the tool opens here is
+// close-on-exec, so that neither a script nor the engine keeps one open.
 #include "platform/process.h"
 
 #include <fcntl.h>
