@@ -1,17 +1,35 @@
 #include "support/tool_run.h"
 
 #include "config/folders.h"
+#include "platform/script_syntax.h"
 #include "platform/system.h"
+#include "support/temp_folder.h"
 
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+
+// The program runs through the interpreter the tool runs its scripts with,
+// its standard streams in files beside it: a process that it starts and
+// that outlives it may hold them for hours without keeping the run waiting.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& input, bool unprivileged) {
-  std::string output;
+  static std::atomic<unsigned> runs{0};
+  const std::string streams = program + "." + std::to_string(runs++);
+  std::ofstream(streams + ".in", std::ios::binary) << input;
+  std::string command = (unprivileged ? unprivilegedCommand() : "") + commandLineWord(program);
+  for (const std::string& argument : arguments) command += " " + commandLineWord(argument);
+  command += " <" + commandLineWord(streams + ".in") + " >" + commandLineWord(streams + ".out");
   ProcessResult result;
-  result.status = runCollectingOutput(program, arguments, input, unprivileged, &output);
-  result.output.reserve(output.size());
+  std::string error;
+  if (!runThroughInterpreter(command, false, &result.status, &error)) result.status = -1000;
+  const std::string output = readFile(streams + ".out");
   for (size_t i = 0; i < output.size(); ++i)
     if (!(output[i] == '\r' && i + 1 < output.size() && output[i + 1] == '\n'))
       result.output += output[i];
+  std::error_code ignored;
+  std::filesystem::remove(streams + ".in", ignored);
+  std::filesystem::remove(streams + ".out", ignored);
   return result;
 }
 

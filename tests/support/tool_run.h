@@ -15,29 +15,24 @@ extern const bool kWindows;
 // elsewhere.
 extern const unsigned kExitStatusMask;
 
-// Runs `program` with `arguments` (each passed as one argument), feeds it
-// `input` on standard input, then closes it, and collects its standard
-// output until it has ended (processes that it started may hold the pipe
-// longer and are not waited for); standard error stays the caller's.
-// `unprivileged`: as a user without root's right to pass over file
-// permissions (on POSIX, "nobody" when the caller is root). Returns the exit
-// code as the platform reports it, -1000 when the program could not be
-// started, and on POSIX -1000 minus the signal that ended it.
-int runCollectingOutput(const std::string& program, const std::vector<std::string>& arguments,
-                        const std::string& input, bool unprivileged, std::string* output);
-
 // Makes the files below `root` the unprivileged user's, so that a program
 // run unprivileged may use them as their owner would (nothing to do where
 // the caller is that user already, or on Windows).
 void handToUnprivilegedUser(const std::string& root);
+
+// What an interpreter's command line starts with to run a program as a
+// user without root's right to pass over file permissions: on POSIX,
+// "nobody" when the caller is root; elsewhere nothing.
+std::string unprivilegedCommand();
 
 struct ProcessResult {
   std::string output;  // standard output, CR LF line ends turned into LF
   int status = 0;      // exit status as the platform reports it; -1000 when not started
 };
 
-// Runs `program` with `arguments`, feeds it `input` on standard input (then
-// end of file), and waits for its end.
+// Runs `program` with `arguments`, each one word, feeds it `input` on
+// standard input (then end of file), and waits for its end; processes that
+// it starts are not waited for. Standard error stays the caller's.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& input = "", bool unprivileged = false);
 
