@@ -4,6 +4,8 @@
 // those of command_table_test.cpp.
 #include "support/installation.h"
 
+#include "support/tool_run.h"
+
 #include <algorithm>
 #include <filesystem>
 
@@ -128,7 +130,7 @@ TEST_F(SaltTable, AFailedSaltStopsNothingAndStaysOutOfTheIndex) {
 TEST_F(SaltTable, NamesFilesAndArgumentsThatHoldCommandSyntaxNeverReachTheInterpreter) {
   const std::string ran = "{tool}{/}ran";
   std::vector<std::string> names = {"x&echo y>" + ran, "x|echo y>" + ran};
-  if (!scriptsRunInCmd())
+  if (!kWindows)
     names.insert(names.end(),
                  {"x;touch " + ran, "$(touch " + ran + ")", "`touch " + ran + "`", "x$HOME"});
   else

@@ -23,15 +23,6 @@ std::string sep(std::string path) {
   return path;
 }
 
-// The plain path that a shortPath word names: an 8.3 name is one as it
-// stands; a POSIX word loses its backslash escapes.
-std::string pathOfWord(const std::string& word) {
-  if (kWindows) return word;
-  std::string plain;
-  for (size_t i = 0; i < word.size(); ++i) plain += word[i] == '\\' ? word[++i] : word[i];
-  return plain;
-}
-
 }  // namespace
 
 TEST(Folders, DataFolderFromTheSettingsOrTheCommonFolder) {
@@ -73,22 +64,4 @@ TEST(Folders, StripQuotesAndQuotedJoin) {
     fs::path path = quotedJoin(empty, "vexa");
     EXPECT_TRUE(!path.has_root_directory() && path.filename() == "vexa") << path;
   }
-}
-
-TEST(Folders, ShortPathIsOneWordForTheSamePath) {
-  // A path that does not exist, as every path on a Windows volume without
-  // short names: POSIX escapes it, Windows quotes the long form.
-  std::string word = shortPath(sep("\"|no such|a b$;'&(w)\""));
-  EXPECT_EQ(word, kWindows ? "\"\\no such\\a b$;'&(w)\"" : "/no\\ such/a\\ b\\$\\;\\'\\&\\(w\\)");
-  // Where it needs no quotes the text stays as it is.
-  EXPECT_EQ(shortPath(sep("|no|such.txt")), sep("|no|such.txt"));
-
-  TempFolder folder;
-  folder.write("two words/a file.txt", "x");
-  std::string plain = folder.native("two words/a file.txt");
-  word = shortPath('"' + plain + '"');
-  std::error_code error;
-  EXPECT_TRUE(fs::equivalent(pathOfWord(word), plain, error)) << word;
-  // Windows volumes without 8.3 names would keep the space; Wine always makes them.
-  EXPECT_EQ(word.find_first_of(kWindows ? "\" " : "\""), std::string::npos) << word;
 }

@@ -135,8 +135,6 @@ std::string Installation::expand(std::string text) const {
   return text;
 }
 
-bool Installation::scriptsRunInCmd() { return kWindows; }
-
 void Installation::layOut(const Row& row) {
   root_.write("tool/zerin.cfg", "repository_data_directory, \"" + data_ + "\"\n");
   root_.write("data folder/vexa_config.xml", expand(kDescriptor));

@@ -149,8 +149,6 @@ class Installation : public testing::Test {
   void run(const std::vector<Row>& rows);
 
   std::string expand(std::string text) const;
-  // Whether the scripts run in cmd.exe, whose quoting differs from /bin/sh.
-  static bool scriptsRunInCmd();
   // Lays out what a row sets up, as each row finds it before its command.
   void layOut(const Row& row);
 
