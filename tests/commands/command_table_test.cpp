@@ -115,8 +115,6 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
   const auto salesStarts = parts(prints(kDatabase + kSalesLaunch), kStartsDatabase, config);
   const auto launch = parts(prints(launched(kGood, "localhost:{engine}/?concurrency=5")), kFiles);
   const std::string args = kM + " u p x ";
-  // The engine is started without an interpreter, so a path that holds
-  // interpreter syntax reaches it as one word and runs nothing.
   const std::string odd = "{tool}{/}my conf;$(touch ran)'x.ini";
   run({
       // A configuration that no row has made yet has no short form: on
@@ -157,6 +155,8 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
       row("-startdebug " + args + "7 localhost {engine}x " + kGood, launch),
       row("-start " + args + "localhost {engine} " + kBare, prints("{engine}\n" + unread(kBare)),
           status(-1), kFiles),
+      // The engine is started without an interpreter, so a path that holds
+      // interpreter syntax reaches it as one word and runs nothing.
       row({"-start", kM, "u", "p", "x", "7", "localhost", "{engine}", odd},
           file(odd, "CONNECTION=db\n"), prints(launched(odd, "localhost:{engine}/?concurrency=5")),
           records("vexa", "arg2=" + (kWindows ? "{short:" + odd + "}" : odd)),

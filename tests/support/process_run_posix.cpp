@@ -13,23 +13,22 @@ const unsigned kExitStatusMask = 0xFF;
 namespace {
 
 // "nobody" on Debian.
-const std::string kUnprivilegedUser = "65534";
+const uid_t kUnprivilegedUser = 65534;
 
 }  // namespace
 
 void handToUnprivilegedUser(const std::string& root) {
   if (geteuid() != 0) return;
   namespace fs = std::filesystem;
-  const uid_t user = static_cast<uid_t>(std::stoul(kUnprivilegedUser));
   std::error_code error;
-  (void)!lchown(root.c_str(), user, user);
+  (void)!lchown(root.c_str(), kUnprivilegedUser, kUnprivilegedUser);
   for (fs::recursive_directory_iterator entry(root, error), end; !error && entry != end;
        entry.increment(error))
-    (void)!lchown(entry->path().c_str(), user, user);
+    (void)!lchown(entry->path().c_str(), kUnprivilegedUser, kUnprivilegedUser);
 }
 
 std::string unprivilegedCommand() {
   if (geteuid() != 0) return "";
-  return "/usr/bin/setpriv --reuid=" + kUnprivilegedUser + " --regid=" + kUnprivilegedUser +
-         " --clear-groups ";
+  const std::string user = std::to_string(kUnprivilegedUser);
+  return "/usr/bin/setpriv --reuid=" + user + " --regid=" + user + " --clear-groups ";
 }
