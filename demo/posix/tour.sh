@@ -250,30 +250,33 @@ step "3. Check again, once the engine listens."
 wait_for_service up
 tool 0 "" -check sales admin secret
 
-step "4. Export every salt of the secure store vexa${slash}store (1234 is the PIN the salt scripts want)."
+step "4. Every repository of the installation, and whether its service answers."
+tool 0 "" -list
+
+step "5. Export every salt of the secure store vexa${slash}store (1234 is the PIN the salt scripts want)."
 show mkdir salts
 tool 0 "" -exportsalt -all 1234 salts
 show ls salts
 show_file salts/vexaexportSaltIndex.txt
 
-step "5. Import them back into an emptied store, as on a machine the salts move to."
+step "6. Import them back into an emptied store, as on a machine the salts move to."
 show rm vexa/store/customer.salt vexa/store/payroll.salt
 tool 0 "" -importsalt -all 1234 "salts${slash}vexaexportSaltIndex.txt"
 show ls vexa/store
 
-step "6. Stop the service."
+step "7. Stop the service."
 tool 0 "" -stop sales admin secret
 if wait_for_service gone; then engine=stopped; fi
 
-step "7. Check: it is gone."
+step "8. Check: it is gone."
 tool 255 "" -check sales admin secret
 
-step "8. Delete the repository, answering y: its entry leaves the descriptor, its database goes."
+step "9. Delete the repository, answering y: its entry leaves the descriptor, its database goes."
 tool 0 y -delete sales
 show_file data/vexa_config.xml
 show ls data/databases
 
-step "9. A command line the tool does not take: a check without user and password."
+step "10. A command line the tool does not take: a check without user and password."
 tool 254 "" -check sales
 
 echo

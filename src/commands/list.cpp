@@ -93,23 +93,19 @@ void printTable(const std::vector<ListedRepository>& repositories,
   }
 }
 
+// JSON's escapes for what a string may not hold as it is; every other
+// byte of the UTF-8 text stays as it is.
 std::string jsonString(const std::string& text) {
   std::string quoted = "\"";
   for (char c : narrowToUtf8(text)) {
-    switch (c) {
-      case '"': quoted += "\\\""; break;
-      case '\\': quoted += "\\\\"; break;
-      case '\n': quoted += "\\n"; break;
-      case '\r': quoted += "\\r"; break;
-      case '\t': quoted += "\\t"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          quoted += escaped;
-        } else {
-          quoted += c;
-        }
+    if (c == '"' || c == '\\') {
+      quoted += {'\\', c};
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+      quoted += escaped;
+    } else {
+      quoted += c;
     }
   }
   return quoted + "\"";
@@ -120,7 +116,8 @@ void printJson(const std::vector<ListedRepository>& repositories,
   std::string text = "[";
   for (size_t i = 0; i < repositories.size(); ++i) {
     const RepositoryInstance& instance = repositories[i].instance;
-    text += std::string(i == 0 ? "\n" : ",\n") + "  {\"name\": " + jsonString(repositories[i].name) +
+    text += std::string(i == 0 ? "\n" : ",\n") +
+            "  {\"name\": " + jsonString(repositories[i].name) +
             ", \"host\": " + jsonString(instance.vexaHost) +
             ", \"port\": " + std::to_string(instance.vexaPort) +
             ", \"database\": " + jsonString(databaseOf(instance)) +

@@ -76,7 +76,7 @@ bool parseDescriptor(Parser& parser, const std::string& path, std::string* probl
                              "vexa_config.xml");
     parser.parse(source);
     if (parser.getErrorCount() == 0) return true;
-    failure = "is not well-formed";
+    failure = "is malformed";
   }
   trace("descriptor %s", failure);
   if (problem != nullptr) *problem = failure;
@@ -373,7 +373,7 @@ Result withoutExceptions(Result notFound, const Step& step, std::string* problem
   try {
     return step();
   } catch (const SAXParseException& error) {
-    why = "is not well-formed at line " + std::to_string(error.getLineNumber()) + ", column " +
+    why = "is malformed at line " + std::to_string(error.getLineNumber()) + ", column " +
           std::to_string(error.getColumnNumber());
     trace("descriptor %s: %s", why.c_str(), toLocal(error.getMessage()).c_str());
   } catch (...) {
@@ -394,7 +394,7 @@ bool lookUpRepositoryInstance(const std::string& descriptor, const std::string& 
 std::string narrowToUtf8(const std::string& text) {
   if (kNarrowEncoding != nullptr) return text;
   std::unique_ptr<XMLCh, void (*)(XMLCh*)> wide(XMLString::transcode(text.c_str()),
-                                               [](XMLCh* t) { XMLString::release(&t); });
+                                                [](XMLCh* t) { XMLString::release(&t); });
   if (wide == nullptr) return std::string();
   // UTF-8 holds every character there is: nothing here can fail to convert.
   TranscodeToStr utf8(wide.get(), "UTF-8");

@@ -33,8 +33,8 @@ struct ListedRepository {
 
 // Every repository that a lookup by its name finds, each once, in the order
 // of its name's first instance. False when the descriptor cannot be read or
-// parsed; `problem` then says why ("is missing or unreadable", "is not
-// well-formed at line 3, column 7", ...).
+// parsed; `problem` then says why ("is missing or unreadable", "is
+// malformed at line 3, column 7", ...).
 bool listRepositoryInstances(const std::string& descriptor,
                              std::vector<ListedRepository>& repositories, std::string* problem);
 

@@ -149,6 +149,8 @@ class Installation : public testing::Test {
   void run(const std::vector<Row>& rows);
 
   std::string expand(std::string text) const;
+  // What a row's command line prints; nothing else of the row is checked.
+  std::string output(const Row& row);
   // Lays out what a row sets up, as each row finds it before its command.
   void layOut(const Row& row);
 
