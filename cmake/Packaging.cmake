@@ -2,7 +2,8 @@
 # installation around the stand-in engine, built from demo/:
 #
 #   POSIX    bin/zerinctl, share/man/man1/zerinctl.1.gz, share/doc/zerinctl/
-#            (README.md, copyright, changelog.gz), lib/zerinctl/vexa
+#            (README.md, copyright, changelog.gz),
+#            share/bash-completion/completions/zerinctl, lib/zerinctl/vexa
 #            (the engine, a compiled program, which Debian keeps out of
 #            share/), and share/zerinctl/demo/: zerin.cfg, templates/ (the
 #            database scripts and the template files), vexa/ (a link to the
@@ -70,6 +71,9 @@ if(NOT WIN32)
                       OUTPUT_FILE \"\${folder}/${name}.gz\" COMMAND_ERROR_IS_FATAL ANY)")
   endforeach()
   install(FILES ${PROJECT_SOURCE_DIR}/docs/copyright DESTINATION ${doc_destination})
+  # Where bash-completion looks for a command's completion, under the prefix.
+  install(FILES ${PROJECT_SOURCE_DIR}/completion/zerinctl.bash
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zerinctl)
 endif()
 
 set(CPACK_PACKAGE_NAME zerinctl)

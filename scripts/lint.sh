@@ -5,7 +5,7 @@
 #   lint.sh    -> one line per finding, then a summary; exit 1 on any finding
 #                 (a tool that fails counts as one), 2 when a tool is missing
 #
-# Scripts are the repository's files named *.sh or opening with a sh/bash
+# Scripts are the repository's files named *.sh or *.bash, or opening with a sh/bash
 # line, plus *.sh files that git does not know yet, so that a new script is
 # checked from its first run. CLANG_FORMAT names another clang-format; the
 # style file is tuned for version 14, and other versions break some lines
@@ -37,7 +37,7 @@ existing() {
 }
 is_shell_script() {
   local first="" shebang='^#!.*[/ ](ba)?sh([[:space:]]|$)'
-  case "$1" in *.sh) return 0 ;; esac
+  case "$1" in *.sh | *.bash) return 0 ;; esac
   IFS= read -r first 2>/dev/null <"$1" || true
   [[ "$first" =~ $shebang ]]
 }
