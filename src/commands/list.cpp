@@ -31,19 +31,20 @@ const char* stateOf(bool running) { return running ? "running" : "not running"; 
 // Each repository's state, checked as "-check" by name checks it, many at
 // once. The calling thread takes its share too, so the listing completes
 // even where the system refuses every further thread.
-std::vector<char> checkAll(const std::vector<ListedRepository>& repositories) {
-  std::vector<char> running(repositories.size(), 0);
+std::vector<char> checkAll(const RepositoryList& repositories) {
+  size_t count = repositories.names.size();
+  std::vector<char> running(count, 0);
   std::atomic<size_t> next{0};
   auto work = [&] {
-    for (size_t i = next++; i < repositories.size(); i = next++) {
-      const RepositoryInstance& instance = repositories[i].instance;
+    for (size_t i = next++; i < count; i = next++) {
+      const RepositoryInstance& instance = repositories.instances[i];
       running[i] = serviceAnswers(instance.vexaHost, instance.vexaPort);
-      trace("\"%s\" at %s port %d: %s", repositories[i].name.c_str(), instance.vexaHost.c_str(),
+      trace("\"%s\" at %s port %d: %s", repositories.names[i].c_str(), instance.vexaHost.c_str(),
             instance.vexaPort, stateOf(running[i]));
     }
   };
-  size_t wanted = std::min(repositories.size(), kMaxChecksAtOnce);
-  trace("checking %zu services, up to %zu at once", repositories.size(), wanted);
+  size_t wanted = std::min(count, kMaxChecksAtOnce);
+  trace("checking %zu services, up to %zu at once", count, wanted);
   std::vector<std::thread> helpers;
   for (size_t i = 1; i < wanted; ++i) {
     try {
@@ -73,12 +74,11 @@ size_t widthOf(const std::string& text) {
   }));
 }
 
-void printTable(const std::vector<ListedRepository>& repositories,
-                const std::vector<char>& running) {
+void printTable(const RepositoryList& repositories, const std::vector<char>& running) {
   std::vector<std::vector<std::string>> rows = {{"NAME", "HOST", "PORT", "DATABASE", "STATE"}};
-  for (size_t i = 0; i < repositories.size(); ++i) {
-    const RepositoryInstance& instance = repositories[i].instance;
-    rows.push_back({repositories[i].name, instance.vexaHost, std::to_string(instance.vexaPort),
+  for (size_t i = 0; i < repositories.names.size(); ++i) {
+    const RepositoryInstance& instance = repositories.instances[i];
+    rows.push_back({repositories.names[i], instance.vexaHost, std::to_string(instance.vexaPort),
                     databaseOf(instance), stateOf(running[i])});
   }
   std::vector<size_t> widths(rows[0].size(), 0);
@@ -111,19 +111,18 @@ std::string jsonString(const std::string& text) {
   return quoted + "\"";
 }
 
-void printJson(const std::vector<ListedRepository>& repositories,
-               const std::vector<char>& running) {
+void printJson(const RepositoryList& repositories, const std::vector<char>& running) {
   std::string text = "[";
-  for (size_t i = 0; i < repositories.size(); ++i) {
-    const RepositoryInstance& instance = repositories[i].instance;
+  for (size_t i = 0; i < repositories.names.size(); ++i) {
+    const RepositoryInstance& instance = repositories.instances[i];
     text += std::string(i == 0 ? "\n" : ",\n") +
-            "  {\"name\": " + jsonString(repositories[i].name) +
+            "  {\"name\": " + jsonString(repositories.names[i]) +
             ", \"host\": " + jsonString(instance.vexaHost) +
             ", \"port\": " + std::to_string(instance.vexaPort) +
             ", \"database\": " + jsonString(databaseOf(instance)) +
             ", \"running\": " + (running[i] ? "true" : "false") + "}";
   }
-  printOut("%s\n", (text + (repositories.empty() ? "]" : "\n]")).c_str());
+  printOut("%s\n", (text + (repositories.names.empty() ? "]" : "\n]")).c_str());
 }
 
 }  // namespace
@@ -137,17 +136,18 @@ int listRepositories(const std::string& toolFolder, ListFormat format) {
     return kFailure;
   }
   std::string descriptor = getDescriptorPath(toolFolder);
-  std::vector<ListedRepository> repositories;
+  RepositoryList repositories;
   std::string problem;
-  if (!listRepositoryInstances(descriptor, repositories, &problem)) {
+  if (!listRepositoryInstances(descriptor, format != ListFormat::kNames, repositories, &problem)) {
     printOut("Cannot list repositories: the descriptor %s %s\n", descriptor.c_str(),
              problem.c_str());
     return kFailure;
   }
-  trace("%zu repositories", repositories.size());
+  trace("%zu repositories", repositories.names.size());
   if (format == ListFormat::kNames) {
-    for (const ListedRepository& repository : repositories)
-      printOut("%s\n", repository.name.c_str());
+    std::string text;
+    for (const std::string& name : repositories.names) text += name + "\n";
+    printOut("%s", text.c_str());
     return kSuccess;
   }
   std::vector<char> running = checkAll(repositories);

@@ -182,35 +182,49 @@ class InstanceCollector : public DefaultHandler {
 // merges them, in the order of each name's first element.
 class RepositoryCollector : public DefaultHandler {
  public:
+  explicit RepositoryCollector(bool withInstances) : withInstances_(withInstances) {}
+
   void startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,
                     const Attributes& attributes) override {
     if (depth_++ == 0 || !XMLString::equals(qname, instanceTag_.get())) return;
     SaxAttributeLookup lookup{attributes};
-    std::string name;
+    std::string name, port;
     if (!lookup(names_.name, &name)) return;
-    auto known = index_.emplace(name, named_.size());
+    auto known = index_.emplace(name, list_.names.size());
+    size_t at = known.first->second;
     if (known.second) {
-      named_.push_back({name, {}});
+      list_.names.push_back(std::move(name));
+      if (withInstances_) list_.instances.emplace_back();
       found_.push_back(false);
     }
-    size_t at = known.first->second;
-    if (applyAttributes(lookup, names_, named_[at].instance)) found_[at] = true;
+    bool hasPort = withInstances_ ? applyAttributes(lookup, names_, list_.instances[at])
+                                  : lookup(names_.port, &port);
+    if (hasPort) found_[at] = true;
   }
 
   void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override { --depth_; }
 
-  // What a lookup of each name would find, leaving out the names it would not.
-  std::vector<ListedRepository> found() {
-    std::vector<ListedRepository> result;
-    for (size_t i = 0; i < named_.size(); ++i) {
-      traceOutcome(named_[i].name, named_[i].instance, found_[i]);
-      if (found_[i]) result.push_back(std::move(named_[i]));
+  // What a lookup of each name would find, leaving out the names it would
+  // not find.
+  RepositoryList found() {
+    size_t kept = 0;
+    for (size_t i = 0; i < found_.size(); ++i) {
+      if (withInstances_) traceOutcome(list_.names[i], list_.instances[i], found_[i]);
+      if (!found_[i]) continue;
+      if (kept != i) {  // a string moved onto itself comes out empty
+        list_.names[kept] = std::move(list_.names[i]);
+        if (withInstances_) list_.instances[kept] = std::move(list_.instances[i]);
+      }
+      ++kept;
     }
-    return result;
+    list_.names.resize(kept);
+    if (withInstances_) list_.instances.resize(kept);
+    return std::move(list_);
   }
 
  private:
-  std::vector<ListedRepository> named_;
+  const bool withInstances_;
+  RepositoryList list_;
   std::vector<bool> found_;
   std::unordered_map<std::string, size_t> index_;
   XmlName instanceTag_{"instance"};
@@ -352,15 +366,15 @@ Removal removeInstance(const std::string& descriptor, const std::string& name,
   return writeDescriptor(descriptor, root, reason) ? Removal::kRemoved : Removal::kNotRewritten;
 }
 
-bool listAll(const std::string& descriptor, std::vector<ListedRepository>& repositories,
+bool listAll(const std::string& descriptor, bool withInstances, RepositoryList& list,
              std::string* problem) {
   SecurityManager limits;
   std::unique_ptr<SAX2XMLReader> reader = newReader(limits);
-  RepositoryCollector collector;
+  RepositoryCollector collector(withInstances);
   reader->setContentHandler(&collector);
   reader->setErrorHandler(&collector);
   if (!parseDescriptor(*reader, descriptor, problem)) return false;
-  repositories = collector.found();
+  list = collector.found();
   return true;
 }
 
@@ -401,10 +415,10 @@ std::string narrowToUtf8(const std::string& text) {
   return std::string(reinterpret_cast<const char*>(utf8.str()), utf8.length());
 }
 
-bool listRepositoryInstances(const std::string& descriptor,
-                             std::vector<ListedRepository>& repositories, std::string* problem) {
+bool listRepositoryInstances(const std::string& descriptor, bool withInstances,
+                             RepositoryList& list, std::string* problem) {
   return withoutExceptions(
-      false, [&] { return listAll(descriptor, repositories, problem); }, problem);
+      false, [&] { return listAll(descriptor, withInstances, list, problem); }, problem);
 }
 
 Removal removeRepositoryInstance(const std::string& descriptor, const std::string& name,

@@ -25,18 +25,20 @@ struct RepositoryInstance {
 bool lookUpRepositoryInstance(const std::string& descriptor, const std::string& name,
                               RepositoryInstance& instance);
 
-// A repository as every instance of its name in the descriptor describes it.
-struct ListedRepository {
-  std::string name;
-  RepositoryInstance instance;  // as a lookup of `name` fills it
+// The repositories of a descriptor: their names, and for each the instance
+// that a lookup of its name fills (none at all when only names were asked
+// for, which keeps a listing of a large descriptor small).
+struct RepositoryList {
+  std::vector<std::string> names;
+  std::vector<RepositoryInstance> instances;
 };
 
 // Every repository that a lookup by its name finds, each once, in the order
 // of its name's first instance. False when the descriptor cannot be read or
 // parsed; `problem` then says why ("is missing or unreadable", "is
 // malformed at line 3, column 7", ...).
-bool listRepositoryInstances(const std::string& descriptor,
-                             std::vector<ListedRepository>& repositories, std::string* problem);
+bool listRepositoryInstances(const std::string& descriptor, bool withInstances,
+                             RepositoryList& list, std::string* problem);
 
 // The tool's narrow text (a name from the descriptor, say) in UTF-8; empty
 // when it cannot be converted.
