@@ -44,13 +44,14 @@ std::vector<char> checkAll(const RepositoryList& repositories) {
     }
   };
   size_t wanted = std::min(count, kMaxChecksAtOnce);
-  trace("checking %zu services, up to %zu at once", count, wanted);
+  trace("checking %lu services, up to %lu at once", static_cast<unsigned long>(count),
+        static_cast<unsigned long>(wanted));
   std::vector<std::thread> helpers;
   for (size_t i = 1; i < wanted; ++i) {
     try {
       helpers.emplace_back(work);
     } catch (const std::system_error& error) {
-      trace("only %zu checks at once: %s", i, error.what());
+      trace("only %lu checks at once: %s", static_cast<unsigned long>(i), error.what());
       break;
     }
   }
@@ -143,7 +144,7 @@ int listRepositories(const std::string& toolFolder, ListFormat format) {
              problem.c_str());
     return kFailure;
   }
-  trace("%zu repositories", repositories.names.size());
+  trace("%lu repositories", static_cast<unsigned long>(repositories.names.size()));
   if (format == ListFormat::kNames) {
     std::string text;
     for (const std::string& name : repositories.names) text += name + "\n";
