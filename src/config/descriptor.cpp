@@ -152,57 +152,51 @@ struct SaxAttributeLookup {
   }
 };
 
-// Lookup reads the descriptor as a stream of elements: no tree to build.
-class InstanceCollector : public DefaultHandler {
+// The descriptor read as a stream of elements, no tree built: `instance`
+// sees every "instance" element below the root element.
+class InstanceReader : public DefaultHandler {
  public:
-  InstanceCollector(const std::string& name, RepositoryInstance& instance)
-      : name_(name), instance_(instance) {}
-
   void startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,
                     const Attributes& attributes) override {
     // The root element never counts, whatever its name.
     if (depth_++ == 0 || !XMLString::equals(qname, instanceTag_.get())) return;
-    if (applyInstance(SaxAttributeLookup{attributes}, names_, name_, instance_)) found_ = true;
+    instance(SaxAttributeLookup{attributes});
   }
 
   void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override { --depth_; }
+
+ protected:
+  virtual void instance(const SaxAttributeLookup& attribute) = 0;
+  AttributeNames names_;
+
+ private:
+  XmlName instanceTag_{"instance"};
+  int depth_ = 0;
+};
+
+// A lookup: the instances of one name.
+class InstanceCollector : public InstanceReader {
+ public:
+  InstanceCollector(const std::string& name, RepositoryInstance& instance)
+      : name_(name), instance_(instance) {}
 
   bool found() const { return found_; }
 
  private:
+  void instance(const SaxAttributeLookup& attribute) override {
+    if (applyInstance(attribute, names_, name_, instance_)) found_ = true;
+  }
+
   const std::string& name_;
   RepositoryInstance& instance_;
-  XmlName instanceTag_{"instance"};
-  AttributeNames names_;
-  int depth_ = 0;
   bool found_ = false;
 };
 
-// Every instance of the descriptor by name, merged as a lookup of that name
-// merges them, in the order of each name's first element.
-class RepositoryCollector : public DefaultHandler {
+// A listing: every instance by name, merged as a lookup of that name merges
+// them, in the order of each name's first element.
+class RepositoryCollector : public InstanceReader {
  public:
   explicit RepositoryCollector(bool withInstances) : withInstances_(withInstances) {}
-
-  void startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,
-                    const Attributes& attributes) override {
-    if (depth_++ == 0 || !XMLString::equals(qname, instanceTag_.get())) return;
-    SaxAttributeLookup lookup{attributes};
-    std::string name, port;
-    if (!lookup(names_.name, &name)) return;
-    auto known = index_.emplace(name, list_.names.size());
-    size_t at = known.first->second;
-    if (known.second) {
-      list_.names.push_back(std::move(name));
-      if (withInstances_) list_.instances.emplace_back();
-      found_.push_back(false);
-    }
-    bool hasPort = withInstances_ ? applyAttributes(lookup, names_, list_.instances[at])
-                                  : lookup(names_.port, &port);
-    if (hasPort) found_[at] = true;
-  }
-
-  void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override { --depth_; }
 
   // What a lookup of each name would find, leaving out the names it would
   // not find.
@@ -223,13 +217,25 @@ class RepositoryCollector : public DefaultHandler {
   }
 
  private:
+  void instance(const SaxAttributeLookup& attribute) override {
+    std::string name, port;
+    if (!attribute(names_.name, &name)) return;
+    auto known = index_.emplace(name, list_.names.size());
+    size_t at = known.first->second;
+    if (known.second) {
+      list_.names.push_back(std::move(name));
+      if (withInstances_) list_.instances.emplace_back();
+      found_.push_back(false);
+    }
+    bool hasPort = withInstances_ ? applyAttributes(attribute, names_, list_.instances[at])
+                                  : attribute(names_.port, &port);
+    if (hasPort) found_[at] = true;
+  }
+
   const bool withInstances_;
   RepositoryList list_;
   std::vector<bool> found_;
   std::unordered_map<std::string, size_t> index_;
-  XmlName instanceTag_{"instance"};
-  AttributeNames names_;
-  int depth_ = 0;
 };
 
 // A SAX reader set up as every read of the descriptor needs: nothing
