@@ -48,18 +48,6 @@ def failed_salts(lines):
     return names
 
 
-def salt_failure(tool, code, lines, verb):
-    """The failure message of one salt command, else None."""
-    if code is None:
-        return tool.error
-    failed = failed_salts(lines)
-    if failed:
-        return "salts that failed to %s: %s" % (verb, ", ".join(failed))
-    if code != 0:
-        return unexpected(tool, lines)
-    return None
-
-
 def read_index(text, path, sep):
     """(name, file) of each line of an index at PATH, as the tool reads it:
     the name before the first "=", the file after it, relative to the
@@ -101,6 +89,18 @@ class Salts:
         target = self.path.join(params["tool_folder"], params["path"])
         self.target = ntpath.normpath(target) if host.windows else target
 
+    def command(self, args, verb):
+        """Runs one salt command; Failed unless every salt moved."""
+        code, lines = self.tool(args)
+        if code is None:
+            raise Failed(self.tool.error)
+        failed = failed_salts(lines)
+        if failed:
+            self.result["failed_salts"] = failed
+            raise Failed("salts that failed to %s: %s" % (verb, ", ".join(failed)))
+        if code != 0:
+            raise Failed(unexpected(self.tool, lines))
+
     def checksums(self, folder):
         sums, failure = self.host.checksums(folder)
         if failure:
@@ -114,10 +114,7 @@ class Salts:
             args = ["-exportsalt", self.argument, self.salt, self.path.join(folder, self.path.basename(self.target))]
         else:
             args = ["-exportsalt", "-all", self.argument, folder]
-        code, lines = self.tool(args)
-        failure = salt_failure(self.tool, code, lines, "export")
-        if failure:
-            raise Failed(failure)
+        self.command(args, "export")
         if self.salt:
             return [self.salt], self.checksums(folder)
         text, failure = self.host.read(self.path.join(folder, INDEX))
@@ -209,10 +206,7 @@ class Salts:
         else:
             runs = [["-importsalt", self.argument, name, file] for name, file in new]
         for args in runs:
-            code, lines = self.tool(args)
-            failure = salt_failure(self.tool, code, lines, "import")
-            if failure:
-                raise Failed(failure)
+            self.command(args, "import")
 
 
 class Failed(Exception):
