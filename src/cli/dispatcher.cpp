@@ -1,6 +1,7 @@
 #include "cli/dispatcher.h"
 
 #include "commands/delete.h"
+#include "commands/list.h"
 #include "commands/salts.h"
 #include "commands/start.h"
 #include "commands/stop_check.h"
@@ -28,13 +29,15 @@ using Operation = int (*)(const std::string& toolFolder, Arguments args);
 constexpr char kMarker[] = "_VEXADEFAULT_";
 constexpr int kAnyCount = INT_MAX;
 
-enum class Condition { kNone, kStartsWithMarker, kAll, kNotAll };
+// What argument 2 must be, besides the count, for a form to fit.
+enum class Condition { kNone, kStartsWith, kIs, kIsNot };
 
 struct CommandForm {
   const char* word;
   int minCount;  // argument counts, argument 0 included
   int maxCount;
   Condition condition;
+  const char* text;  // what the condition compares argument 2 with
   Operation run;
 };
 
@@ -109,42 +112,50 @@ int exportOne(const std::string& toolFolder, Arguments a) {
   return exportSalt(toolFolder, a[2], a[3], a[4]);
 }
 
+template <ListFormat kFormat>
+int list(const std::string& toolFolder, Arguments) {
+  return listRepositories(toolFolder, kFormat);
+}
+
 // In the order the command words are tested; within a word, the first form
 // that fits decides.
 const CommandForm kForms[] = {
-    {"-delete", 3, 3, Condition::kNone, deleteByName},
-    {"-delete", 5, 5, Condition::kNone, deleteWithCredentials},
-    {"-delete", 0, kAnyCount, Condition::kNone, invalidDeleteParameters},
-    {"-stop", 5, 5, Condition::kNone, stopByName},
-    {"-stop", 9, 9, Condition::kStartsWithMarker, stopExplicit<6>},
-    {"-stop", 10, 10, Condition::kStartsWithMarker, stopExplicit<7>},
-    {"-start", 5, 5, Condition::kNone, startByName<false>},
-    {"-start", 9, 9, Condition::kStartsWithMarker, startExplicitShowingPort},
-    {"-start", 10, 10, Condition::kStartsWithMarker, startExplicit<7, false>},
-    {"-startdebug", 5, 5, Condition::kNone, startByName<true>},
-    {"-startdebug", 9, 9, Condition::kStartsWithMarker, startExplicit<6, true>},
-    {"-startdebug", 10, 10, Condition::kStartsWithMarker, startExplicit<7, true>},
-    {"-check", 5, 5, Condition::kNone, checkByName},
-    {"-check", 9, 9, Condition::kStartsWithMarker, checkExplicit<6>},
-    {"-check", 10, 10, Condition::kStartsWithMarker, checkExplicit<7>},
+    {"-delete", 3, 3, Condition::kNone, nullptr, deleteByName},
+    {"-delete", 5, 5, Condition::kNone, nullptr, deleteWithCredentials},
+    {"-delete", 0, kAnyCount, Condition::kNone, nullptr, invalidDeleteParameters},
+    {"-stop", 5, 5, Condition::kNone, nullptr, stopByName},
+    {"-stop", 9, 9, Condition::kStartsWith, kMarker, stopExplicit<6>},
+    {"-stop", 10, 10, Condition::kStartsWith, kMarker, stopExplicit<7>},
+    {"-start", 5, 5, Condition::kNone, nullptr, startByName<false>},
+    {"-start", 9, 9, Condition::kStartsWith, kMarker, startExplicitShowingPort},
+    {"-start", 10, 10, Condition::kStartsWith, kMarker, startExplicit<7, false>},
+    {"-startdebug", 5, 5, Condition::kNone, nullptr, startByName<true>},
+    {"-startdebug", 9, 9, Condition::kStartsWith, kMarker, startExplicit<6, true>},
+    {"-startdebug", 10, 10, Condition::kStartsWith, kMarker, startExplicit<7, true>},
+    {"-check", 5, 5, Condition::kNone, nullptr, checkByName},
+    {"-check", 9, 9, Condition::kStartsWith, kMarker, checkExplicit<6>},
+    {"-check", 10, 10, Condition::kStartsWith, kMarker, checkExplicit<7>},
     // The salt forms read arguments 2 to 4 whatever the count, so fewer
     // than five arguments is wrong usage.
-    {"-importsalt", 5, kAnyCount, Condition::kAll, importAll},
-    {"-importsalt", 5, kAnyCount, Condition::kNotAll, importOne},
-    {"-exportsalt", 5, kAnyCount, Condition::kAll, exportAll},
-    {"-exportsalt", 5, kAnyCount, Condition::kNotAll, exportOne},
+    {"-importsalt", 5, kAnyCount, Condition::kIs, "-all", importAll},
+    {"-importsalt", 5, kAnyCount, Condition::kIsNot, "-all", importOne},
+    {"-exportsalt", 5, kAnyCount, Condition::kIs, "-all", exportAll},
+    {"-exportsalt", 5, kAnyCount, Condition::kIsNot, "-all", exportOne},
+    {"-list", 2, 2, Condition::kNone, nullptr, list<ListFormat::kTable>},
+    {"-list", 3, 3, Condition::kIs, "-json", list<ListFormat::kJson>},
+    {"-list", 3, 3, Condition::kIs, "-names", list<ListFormat::kNames>},
 };
 
-bool conditionHolds(Condition condition, Arguments argv) {
-  switch (condition) {
+bool conditionHolds(const CommandForm& form, Arguments argv) {
+  switch (form.condition) {
     case Condition::kNone:
       return true;
-    case Condition::kStartsWithMarker:
-      return std::strncmp(argv[2], kMarker, sizeof kMarker - 1) == 0;
-    case Condition::kAll:
-      return std::strcmp(argv[2], "-all") == 0;
-    case Condition::kNotAll:
-      return std::strcmp(argv[2], "-all") != 0;
+    case Condition::kStartsWith:
+      return std::strncmp(argv[2], form.text, std::strlen(form.text)) == 0;
+    case Condition::kIs:
+      return std::strcmp(argv[2], form.text) == 0;
+    case Condition::kIsNot:
+      return std::strcmp(argv[2], form.text) != 0;
   }
   return false;
 }
@@ -163,7 +174,7 @@ int dispatch(const std::string& toolFolder, int argc, char* const* argv) {
   if (argc < 2) return kSuccess;
   for (const CommandForm& form : kForms) {
     if (std::strcmp(argv[1], form.word) != 0 || argc < form.minCount || argc > form.maxCount ||
-        !conditionHolds(form.condition, argv))
+        !conditionHolds(form, argv))
       continue;
     return form.run(toolFolder, argv);
   }

@@ -23,6 +23,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <unordered_map>
 
 using namespace xercesc;
 
@@ -58,23 +59,27 @@ std::string toLocal(const XMLCh* text) {
 }
 
 // Parses the descriptor with `parser` (a SAX or a DOM parser); true when it
-// read the whole file without an error. The tool reads the bytes itself, so
-// that the path is only ever a narrow string handed to the C library.
+// read the whole file without an error, else `problem` (when given) says
+// why. The tool reads the bytes itself, so that the path is only ever a
+// narrow string handed to the C library.
 template <typename Parser>
-bool parseDescriptor(Parser& parser, const std::string& path) {
+bool parseDescriptor(Parser& parser, const std::string& path, std::string* problem = nullptr) {
   trace("descriptor %s", path.c_str());
   std::ifstream file(path, std::ios::binary);
   std::ostringstream content;
+  const char* failure = nullptr;
   if (!(content << file.rdbuf())) {
-    trace("descriptor %s", file.is_open() ? "is empty or unreadable" : "is missing or unreadable");
-    return false;
+    failure = file.is_open() ? "is empty or unreadable" : "is missing or unreadable";
+  } else {
+    std::string bytes = content.str();
+    MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()), bytes.size(),
+                             "vexa_config.xml");
+    parser.parse(source);
+    if (parser.getErrorCount() == 0) return true;
+    failure = "is not well-formed";
   }
-  std::string bytes = content.str();
-  MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()), bytes.size(),
-                           "vexa_config.xml");
-  parser.parse(source);
-  if (parser.getErrorCount() == 0) return true;
-  trace("descriptor has %lu errors", static_cast<unsigned long>(parser.getErrorCount()));
+  trace("descriptor %s", failure);
+  if (problem != nullptr) *problem = failure;
   return false;
 }
 
@@ -102,14 +107,14 @@ struct AttributeNames {
   XmlName path{"path"};
 };
 
-// Applies one "instance" element to `instance` when its name matches;
-// returns whether it has a "port", which is what makes it count as found.
-// `attribute(name, &value)` tells whether the element has that attribute.
+// Applies the attributes of one "instance" element of the repository's
+// name to `instance`; returns whether it has a "port", which is what makes
+// it count as found. `attribute(name, &value)` tells whether the element has
+// that attribute.
 template <typename AttributeLookup>
-bool applyInstance(const AttributeLookup& attribute, const AttributeNames& names,
-                   const std::string& name, RepositoryInstance& instance) {
+bool applyAttributes(const AttributeLookup& attribute, const AttributeNames& names,
+                     RepositoryInstance& instance) {
   std::string value;
-  if (!attribute(names.name, &value) || value != name) return false;
   bool hasPort = attribute(names.port, &value);
   if (hasPort) instance.port = parseInteger(value);
   if (attribute(names.host, &value)) instance.host = value;
@@ -126,6 +131,27 @@ bool applyInstance(const AttributeLookup& attribute, const AttributeNames& names
   return hasPort;
 }
 
+// As applyAttributes, for an element that bears the name `name`; one that
+// bears another name, or none, is passed over.
+template <typename AttributeLookup>
+bool applyInstance(const AttributeLookup& attribute, const AttributeNames& names,
+                   const std::string& name, RepositoryInstance& instance) {
+  std::string value;
+  return attribute(names.name, &value) && value == name &&
+         applyAttributes(attribute, names, instance);
+}
+
+// An element's attribute in the tool's narrow text, as the lookups read it.
+struct SaxAttributeLookup {
+  const Attributes& attributes;
+  bool operator()(const XmlName& key, std::string* value) const {
+    const XMLCh* text = attributes.getValue(key.get());
+    if (text == nullptr) return false;
+    *value = toLocal(text);
+    return true;
+  }
+};
+
 // Lookup reads the descriptor as a stream of elements: no tree to build.
 class InstanceCollector : public DefaultHandler {
  public:
@@ -136,13 +162,7 @@ class InstanceCollector : public DefaultHandler {
                     const Attributes& attributes) override {
     // The root element never counts, whatever its name.
     if (depth_++ == 0 || !XMLString::equals(qname, instanceTag_.get())) return;
-    auto lookup = [&attributes](const XmlName& key, std::string* value) {
-      const XMLCh* text = attributes.getValue(key.get());
-      if (text == nullptr) return false;
-      *value = toLocal(text);
-      return true;
-    };
-    if (applyInstance(lookup, names_, name_, instance_)) found_ = true;
+    if (applyInstance(SaxAttributeLookup{attributes}, names_, name_, instance_)) found_ = true;
   }
 
   void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override { --depth_; }
@@ -158,7 +178,49 @@ class InstanceCollector : public DefaultHandler {
   bool found_ = false;
 };
 
-bool lookUp(const std::string& descriptor, const std::string& name, RepositoryInstance& instance) {
+// Every instance of the descriptor by name, merged as a lookup of that name
+// merges them, in the order of each name's first element.
+class RepositoryCollector : public DefaultHandler {
+ public:
+  void startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,
+                    const Attributes& attributes) override {
+    if (depth_++ == 0 || !XMLString::equals(qname, instanceTag_.get())) return;
+    SaxAttributeLookup lookup{attributes};
+    std::string name;
+    if (!lookup(names_.name, &name)) return;
+    auto known = index_.emplace(name, named_.size());
+    if (known.second) {
+      named_.push_back({name, {}});
+      found_.push_back(false);
+    }
+    size_t at = known.first->second;
+    if (applyAttributes(lookup, names_, named_[at].instance)) found_[at] = true;
+  }
+
+  void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override { --depth_; }
+
+  // What a lookup of each name would find, leaving out the names it would not.
+  std::vector<ListedRepository> found() {
+    std::vector<ListedRepository> result;
+    for (size_t i = 0; i < named_.size(); ++i) {
+      traceOutcome(named_[i].name, named_[i].instance, found_[i]);
+      if (found_[i]) result.push_back(std::move(named_[i]));
+    }
+    return result;
+  }
+
+ private:
+  std::vector<ListedRepository> named_;
+  std::vector<bool> found_;
+  std::unordered_map<std::string, size_t> index_;
+  XmlName instanceTag_{"instance"};
+  AttributeNames names_;
+  int depth_ = 0;
+};
+
+// A SAX reader set up as every read of the descriptor needs: nothing
+// fetched, nothing validated, entity expansion bounded by `limits`.
+std::unique_ptr<SAX2XMLReader> newReader(SecurityManager& limits) {
   std::unique_ptr<SAX2XMLReader> reader(XMLReaderFactory::createXMLReader());
   reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
   reader->setFeature(XMLUni::fgXercesDynamic, false);
@@ -166,10 +228,14 @@ bool lookUp(const std::string& descriptor, const std::string& name, RepositoryIn
   reader->setFeature(XMLUni::fgXercesSchema, false);
   reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
   reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
-  SecurityManager limits;
   limits.setEntityExpansionLimit(kEntityExpansionLimit);
   reader->setProperty(XMLUni::fgXercesSecurityManager, &limits);
+  return reader;
+}
 
+bool lookUp(const std::string& descriptor, const std::string& name, RepositoryInstance& instance) {
+  SecurityManager limits;
+  std::unique_ptr<SAX2XMLReader> reader = newReader(limits);
   // The outputs change only when the whole file has parsed: a document that
   // turns out malformed further on holds no repository.
   RepositoryInstance collected = instance;
@@ -286,20 +352,35 @@ Removal removeInstance(const std::string& descriptor, const std::string& name,
   return writeDescriptor(descriptor, root, reason) ? Removal::kRemoved : Removal::kNotRewritten;
 }
 
+bool listAll(const std::string& descriptor, std::vector<ListedRepository>& repositories,
+             std::string* problem) {
+  SecurityManager limits;
+  std::unique_ptr<SAX2XMLReader> reader = newReader(limits);
+  RepositoryCollector collector;
+  reader->setContentHandler(&collector);
+  reader->setErrorHandler(&collector);
+  if (!parseDescriptor(*reader, descriptor, problem)) return false;
+  repositories = collector.found();
+  return true;
+}
+
 // The parser reports a missing, unreadable or malformed file by throwing;
-// for the commands that is a descriptor without the repository.
+// for the commands that is a descriptor without the repository, and
+// `problem` (when given) says what was wrong.
 template <typename Result, typename Step>
-Result withoutExceptions(Result notFound, const Step& step) {
+Result withoutExceptions(Result notFound, const Step& step, std::string* problem = nullptr) {
+  std::string why;
   try {
     return step();
   } catch (const SAXParseException& error) {
-    trace("descriptor is malformed at line %llu, column %llu: %s",
-          static_cast<unsigned long long>(error.getLineNumber()),
-          static_cast<unsigned long long>(error.getColumnNumber()),
-          toLocal(error.getMessage()).c_str());
+    why = "is not well-formed at line " + std::to_string(error.getLineNumber()) + ", column " +
+          std::to_string(error.getColumnNumber());
+    trace("descriptor %s: %s", why.c_str(), toLocal(error.getMessage()).c_str());
   } catch (...) {
-    trace("descriptor could not be parsed");
+    why = "could not be parsed";
+    trace("descriptor %s", why.c_str());
   }
+  if (problem != nullptr) *problem = why;
   return notFound;
 }
 
@@ -308,6 +389,22 @@ Result withoutExceptions(Result notFound, const Step& step) {
 bool lookUpRepositoryInstance(const std::string& descriptor, const std::string& name,
                               RepositoryInstance& instance) {
   return withoutExceptions(false, [&] { return lookUp(descriptor, name, instance); });
+}
+
+std::string narrowToUtf8(const std::string& text) {
+  if (kNarrowEncoding != nullptr) return text;
+  std::unique_ptr<XMLCh, void (*)(XMLCh*)> wide(XMLString::transcode(text.c_str()),
+                                               [](XMLCh* t) { XMLString::release(&t); });
+  if (wide == nullptr) return std::string();
+  // UTF-8 holds every character there is: nothing here can fail to convert.
+  TranscodeToStr utf8(wide.get(), "UTF-8");
+  return std::string(reinterpret_cast<const char*>(utf8.str()), utf8.length());
+}
+
+bool listRepositoryInstances(const std::string& descriptor,
+                             std::vector<ListedRepository>& repositories, std::string* problem) {
+  return withoutExceptions(
+      false, [&] { return listAll(descriptor, repositories, problem); }, problem);
 }
 
 Removal removeRepositoryInstance(const std::string& descriptor, const std::string& name,

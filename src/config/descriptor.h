@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct RepositoryInstance {
   std::string host;
@@ -23,6 +24,23 @@ struct RepositoryInstance {
 // one of them has a "port".
 bool lookUpRepositoryInstance(const std::string& descriptor, const std::string& name,
                               RepositoryInstance& instance);
+
+// A repository as every instance of its name in the descriptor describes it.
+struct ListedRepository {
+  std::string name;
+  RepositoryInstance instance;  // as a lookup of `name` fills it
+};
+
+// Every repository that a lookup by its name finds, each once, in the order
+// of its name's first instance. False when the descriptor cannot be read or
+// parsed; `problem` then says why ("is missing or unreadable", "is not
+// well-formed at line 3, column 7", ...).
+bool listRepositoryInstances(const std::string& descriptor,
+                             std::vector<ListedRepository>& repositories, std::string* problem);
+
+// The tool's narrow text (a name from the descriptor, say) in UTF-8; empty
+// when it cannot be converted.
+std::string narrowToUtf8(const std::string& text);
 
 enum class Removal {
   kRemoved,       // the descriptor no longer names it

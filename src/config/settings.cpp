@@ -7,8 +7,12 @@
 
 #include <fstream>
 
+std::string getSettingsPath(const std::string& folder) {
+  return folder + kPathSeparator + "zerin.cfg";
+}
+
 void readConfigFile(ConfigSettings& settings, const std::string& folder) {
-  std::string path = folder + kPathSeparator + "zerin.cfg";
+  std::string path = getSettingsPath(folder);
   std::ifstream file(path);
   trace("settings file %s: %s", path.c_str(), file.is_open() ? "read" : "none, defaults kept");
   std::string line;

@@ -16,5 +16,8 @@ struct ConfigSettings {
 // A file that cannot be opened leaves `settings` as it was.
 void readConfigFile(ConfigSettings& settings, const std::string& folder);
 
+// Where readConfigFile looks for the file.
+std::string getSettingsPath(const std::string& folder);
+
 // Applies one line, without its line end.
 void parseConfigLine(ConfigSettings& settings, const std::string& line);

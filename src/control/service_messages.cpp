@@ -25,8 +25,12 @@ void shutdownService(const std::string& host, int port) {
     printOut("Shutdown command sent to Zerin service\n");
 }
 
+bool serviceAnswers(const std::string& host, int port) {
+  return post(host, port, kPingMessage) == 0;
+}
+
 int pingService(const std::string& host, int port) {
-  if (post(host, port, kPingMessage) != 0) {
+  if (!serviceAnswers(host, port)) {
     printOut("Zerin service not running on host %s, port %d\n", host.c_str(), port);
     return kFailure;
   }

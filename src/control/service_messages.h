@@ -12,3 +12,7 @@ void shutdownService(const std::string& host, int port);
 // Sends PING: kSuccess when the service answered with success, kFailure
 // otherwise.
 int pingService(const std::string& host, int port);
+
+// Whether the service answers PING with success, as pingService judges it,
+// without a word printed. Safe to call from several threads at once.
+bool serviceAnswers(const std::string& host, int port);

@@ -10,6 +10,7 @@
 #endif
 
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -28,6 +29,10 @@ int connectTimeoutMilliseconds() { return gConnectTimeout; }
 int receiveTimeoutMilliseconds() { return gReceiveTimeout; }
 
 bool resolveFirstIPv4(const std::string& host, std::uint32_t* address) {
+  // The answer lies in storage that POSIX systems share between threads, so
+  // the checks of a listing take turns here.
+  static std::mutex lookups;
+  std::lock_guard<std::mutex> turn(lookups);
   hostent* entry = gethostbyname(host.c_str());
   if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list == nullptr ||
       entry->h_addr_list[0] == nullptr)

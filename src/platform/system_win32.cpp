@@ -48,4 +48,8 @@ bool shortPathName(const std::string& path, std::string* shortForm) {
   return true;
 }
 
+bool pathExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 unsigned long currentProcessId() { return GetCurrentProcessId(); }

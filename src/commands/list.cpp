@@ -1,0 +1,162 @@
+#include "commands/list.h"
+
+#include "commands/preconditions.h"
+#include "config/descriptor.h"
+#include "config/folders.h"
+#include "config/settings.h"
+#include "control/service_messages.h"
+#include "platform/system.h"
+#include "util/output.h"
+#include "util/status.h"
+#include "util/trace.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Enough checks at once that a listing of silent services costs about one
+// check's bounded wait, few enough that the threads and their sockets stay
+// far within what a process may hold (1,024 descriptors by default on
+// POSIX).
+constexpr size_t kMaxChecksAtOnce = 256;
+
+const char* stateOf(bool running) { return running ? "running" : "not running"; }
+
+// Each repository's state, checked as "-check" by name checks it, many at
+// once. The calling thread takes its share too, so the listing completes
+// even where the system refuses every further thread.
+std::vector<char> checkAll(const std::vector<ListedRepository>& repositories) {
+  std::vector<char> running(repositories.size(), 0);
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t i = next++; i < repositories.size(); i = next++) {
+      const RepositoryInstance& instance = repositories[i].instance;
+      running[i] = serviceAnswers(instance.vexaHost, instance.vexaPort);
+      trace("\"%s\" at %s port %d: %s", repositories[i].name.c_str(), instance.vexaHost.c_str(),
+            instance.vexaPort, stateOf(running[i]));
+    }
+  };
+  size_t wanted = std::min(repositories.size(), kMaxChecksAtOnce);
+  trace("checking %zu services, up to %zu at once", repositories.size(), wanted);
+  std::vector<std::thread> helpers;
+  for (size_t i = 1; i < wanted; ++i) {
+    try {
+      helpers.emplace_back(work);
+    } catch (const std::system_error& error) {
+      trace("only %zu checks at once: %s", i, error.what());
+      break;
+    }
+  }
+  work();
+  for (std::thread& helper : helpers) helper.join();
+  return running;
+}
+
+// Where the repository's database is: the tool starts it itself exactly
+// when it counts as local.
+std::string databaseOf(const RepositoryInstance& instance) {
+  return instance.host == kLocalhost && instance.path.empty() ? "local" : instance.host;
+}
+
+// Characters, not bytes, where the narrow text is UTF-8, so that columns
+// line up under names that are not ASCII.
+size_t widthOf(const std::string& text) {
+  if (kNarrowEncoding == nullptr) return text.size();
+  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+}
+
+void printTable(const std::vector<ListedRepository>& repositories,
+                const std::vector<char>& running) {
+  std::vector<std::vector<std::string>> rows = {{"NAME", "HOST", "PORT", "DATABASE", "STATE"}};
+  for (size_t i = 0; i < repositories.size(); ++i) {
+    const RepositoryInstance& instance = repositories[i].instance;
+    rows.push_back({repositories[i].name, instance.vexaHost, std::to_string(instance.vexaPort),
+                    databaseOf(instance), stateOf(running[i])});
+  }
+  std::vector<size_t> widths(rows[0].size(), 0);
+  for (const auto& row : rows)
+    for (size_t column = 0; column < row.size(); ++column)
+      widths[column] = std::max(widths[column], widthOf(row[column]));
+  for (const auto& row : rows) {
+    std::string line;
+    for (size_t column = 0; column + 1 < row.size(); ++column)
+      line += row[column] + std::string(widths[column] - widthOf(row[column]) + 2, ' ');
+    printOut("%s%s\n", line.c_str(), row.back().c_str());
+  }
+}
+
+std::string jsonString(const std::string& text) {
+  std::string quoted = "\"";
+  for (char c : narrowToUtf8(text)) {
+    switch (c) {
+      case '"': quoted += "\\\""; break;
+      case '\\': quoted += "\\\\"; break;
+      case '\n': quoted += "\\n"; break;
+      case '\r': quoted += "\\r"; break;
+      case '\t': quoted += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+          quoted += escaped;
+        } else {
+          quoted += c;
+        }
+    }
+  }
+  return quoted + "\"";
+}
+
+void printJson(const std::vector<ListedRepository>& repositories,
+               const std::vector<char>& running) {
+  std::string text = "[";
+  for (size_t i = 0; i < repositories.size(); ++i) {
+    const RepositoryInstance& instance = repositories[i].instance;
+    text += std::string(i == 0 ? "\n" : ",\n") + "  {\"name\": " + jsonString(repositories[i].name) +
+            ", \"host\": " + jsonString(instance.vexaHost) +
+            ", \"port\": " + std::to_string(instance.vexaPort) +
+            ", \"database\": " + jsonString(databaseOf(instance)) +
+            ", \"running\": " + (running[i] ? "true" : "false") + "}";
+  }
+  printOut("%s\n", (text + (repositories.empty() ? "]" : "\n]")).c_str());
+}
+
+}  // namespace
+
+int listRepositories(const std::string& toolFolder, ListFormat format) {
+  // Without the settings file the defaults hold; one that is there but
+  // cannot be read would list another data folder's repositories.
+  std::string settings = getSettingsPath(toolFolder);
+  if (pathExists(settings) && !std::ifstream(settings)) {
+    printOut("Cannot list repositories: the settings file %s cannot be read\n", settings.c_str());
+    return kFailure;
+  }
+  std::string descriptor = getDescriptorPath(toolFolder);
+  std::vector<ListedRepository> repositories;
+  std::string problem;
+  if (!listRepositoryInstances(descriptor, repositories, &problem)) {
+    printOut("Cannot list repositories: the descriptor %s %s\n", descriptor.c_str(),
+             problem.c_str());
+    return kFailure;
+  }
+  trace("%zu repositories", repositories.size());
+  if (format == ListFormat::kNames) {
+    for (const ListedRepository& repository : repositories)
+      printOut("%s\n", repository.name.c_str());
+    return kSuccess;
+  }
+  std::vector<char> running = checkAll(repositories);
+  if (format == ListFormat::kJson)
+    printJson(repositories, running);
+  else
+    printTable(repositories, running);
+  return kSuccess;
+}
