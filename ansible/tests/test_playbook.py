@@ -8,7 +8,6 @@ import json
 import os
 import subprocess
 import tempfile
-import time
 import unittest
 
 import support
@@ -26,10 +25,9 @@ class Playbooks(unittest.TestCase):
     def setUp(self):
         self.inst = support.Installation("native")
         self.addCleanup(self.inst.remove)
-        salts = self.inst.file("salts")
         self.vars = {"tool_folder": self.inst.root, "quarra_home": self.inst.file("quarra"),
-                     "salts_folder": salts, "password": PASSWORD, "db_password": DB_PASSWORD,
-                     "pin": PIN, "timeout": 10, "demo": self.inst.root}
+                     "salts_folder": self.inst.file("salts"), "password": PASSWORD,
+                     "db_password": DB_PASSWORD, "pin": PIN, "demo": self.inst.root}
 
     def play(self, playbook, *options):
         """Runs PLAYBOOK (from tests/playbooks unless a path) with self.vars."""
@@ -44,20 +42,12 @@ class Playbooks(unittest.TestCase):
 
     def test_every_state_and_salts_with_no_secret_in_the_verbose_output(self):
         done = self.play("states.yml", "-vvv")
-        self.assertEqual(done.returncode, 0, done.stdout[-6000:] + "\n" + "\n".join(l for l in done.stdout.splitlines() if "fatal" in l or "failed:" in l or "ERROR" in l))
+        self.assertEqual(done.returncode, 0, done.stdout[-6000:])
         self.assertIn("failed=0", done.stdout)
         for secret in (PASSWORD, DB_PASSWORD, PIN, SALT_VALUE):
             self.assertNotIn(secret, done.stdout)
         # The secrets did reach the tool: the demo's salt scripts check the PIN.
         self.assertIn("-exportsalt -all *** ", done.stdout)
-
-    def test_refused_launch_fails_within_the_timeout(self):
-        os.rmdir(self.inst.file("data/tmp"))
-        began = time.monotonic()
-        done = self.play("refused.yml")
-        spent = time.monotonic() - began
-        self.assertEqual(done.returncode, 0, done.stdout[-3000:])
-        self.assertLess(spent, self.vars["timeout"] + 5)
 
     def test_the_readme_playbook_as_it_stands(self):
         with open(DEMO) as f:

@@ -33,7 +33,7 @@ import ntpath
 import posixpath
 import re
 
-from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import Tool, tool_path, unexpected
+from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import Tool, said, tool_path, unexpected
 
 INDEX = "vexaexportSaltIndex.txt"
 SALT_FAILED = re.compile(r"^(?:Export salt (.*) failed\.|Import salt (.*) failed, you can check .*)$")
@@ -73,12 +73,17 @@ def salt_diff(before, after, where):
             "before": lines(before, lambda n: False), "after": lines(after, changed.__contains__)}
 
 
+class Failed(Exception):
+    """Ends a salts task with its message."""
+
+
 class Salts:
     """One salts task: the tool, the host and what the task reports."""
 
     def __init__(self, params, host, check_mode):
         self.host = host
-        self.path = posixpath if not host.windows else ntpath
+        self.path = ntpath if host.windows else posixpath
+        self.sep = "\\" if host.windows else "/"
         self.tool = Tool(host.run, tool_path(params["tool_folder"], host.windows), [params.get("argument")])
         self.argument = params.get("argument") or ""
         self.salt = params.get("salt")
@@ -122,11 +127,9 @@ class Salts:
             raise Failed("cannot read the index the export wrote: %s" % failure)
         return [name for name, _ in read_index(text, self.path.join(folder, INDEX), self.sep)], self.checksums(folder)
 
-    @property
-    def sep(self):
-        return "\\" if self.host.windows else "/"
-
     def in_temp_folder(self, work):
+        """WORK(folder)'s result, in a private temporary folder on the host
+        that is removed whatever happens."""
         temp = self.host.temp_folder()
         try:
             return work(temp.rstrip(self.sep) or temp)
@@ -163,7 +166,7 @@ class Salts:
             unread = sorted(set(failed_salts(lines)) & set(names))
             if unread:
                 raise Failed("the store holds %s but could not export it for comparison: %s" % (
-                    ", ".join(unread), " / ".join(lines)))
+                    ", ".join(unread), said(lines)))
             sums = self.checksums(temp)
             return dict((n, sums[n + ".txt"]) for n in names if n + ".txt" in sums)
         return self.in_temp_folder(held)
@@ -196,7 +199,9 @@ class Salts:
             raise Failed("the store holds another value for %s and never overwrites a salt: remove it from "
                          "the store first to replace it, or import from another index" % ", ".join(clash))
         new = [(name, file) for name, file, _ in entries if name not in held]
-        self.result["diff"] = salt_diff(held, dict(held, **dict((n, None) for n, _ in new)), "secure store")
+        after = dict(held)
+        after.update((name, None) for name, _ in new)
+        self.result["diff"] = salt_diff(held, after, "secure store")
         self.result.update(changed=bool(new), salts=[name for name, _ in new])
         if not new or self.check_mode:
             return
@@ -207,10 +212,6 @@ class Salts:
             runs = [["-importsalt", self.argument, name, file] for name, file in new]
         for args in runs:
             self.command(args, "import")
-
-
-class Failed(Exception):
-    """Ends a salts task with its message."""
 
 
 def move_salts(params, host, check_mode=False):
