@@ -14,8 +14,8 @@ from support import DB_PASSWORD, PASSWORD, PIN
 class Row:
     """One salts task of a table: what it is given and what it must report."""
 
-    def __init__(self, direction, path, salt=None, first=None, check=False, changed=False, salts=(),
-                 fails=None, says=None, diff=None):
+    def __init__(self, direction, path, salt=None, argument=PIN, first=None, check=False, changed=False,
+                 salts=(), fails=None, says=None, diff=None, commands=None):
         self.__dict__.update(locals())
         self.salts = list(salts)
 
@@ -126,18 +126,20 @@ class Flavour:
             Row("import", index, changed=True, salts=["payroll"]),
             Row("import", index, first=rotate, fails="another value for customer"),
             Row("export", out, check=True, changed=True, salts=both, diff="customer (changed)"),
-            Row("import", os.path.join(out, "nosuch.txt"), fails="nosuch.txt"),
-            Row("export", out, first=drop(*both), changed=True, salts=nothing, fails=None, says="named no salt"),
-            Row("import", index, fails="names no salt"),
+            Row("import", os.path.join(out, "nosuch.txt"), fails="nosuch.txt", commands=[]),
+            Row("export", out, first=drop(*both), changed=True, salts=nothing, says="named no salt"),
+            Row("import", index, fails="names no salt", commands=[]),
             Row("import", os.path.join(out, "payroll.txt"), salt="payroll", changed=True, salts=["payroll"]),
             Row("import", os.path.join(out, "payroll.txt"), salt="payroll", salts=nothing),
+            Row("export", self.inst.file("backup/one/payroll.txt"), salt="payroll", changed=True, salts=["payroll"]),
+            Row("export", os.path.join(out, "payroll.txt"), salt="payroll", argument="wrong", fails="payroll"),
         ]
         for n, row in enumerate(rows):
             with self.subTest(row=n, direction=row.direction, check=row.check):
                 if row.first:
                     row.first()
                 before = self.snapshot(store), self.snapshot(out)
-                params = dict(tool_folder=self.inst.folder, argument=PIN, direction=row.direction,
+                params = dict(tool_folder=self.inst.folder, argument=row.argument, direction=row.direction,
                               salt=row.salt, path=self.inst.native(row.path))
                 result = salts.move_salts(params, self.inst, row.check)
                 self.assertEqual((result.get("failed", False), result["changed"]), (bool(row.fails), row.changed), result)
@@ -146,8 +148,8 @@ class Flavour:
                     self.assertEqual(result["salts"], row.salts)
                 if row.check or row.fails:
                     self.assertEqual((self.snapshot(store), self.snapshot(out)), before)
-                if row.fails and "nosuch" in row.path:
-                    self.assertEqual(result["commands"], [])
+                if row.commands is not None:
+                    self.assertEqual(result["commands"], row.commands)
                 self.assertIn(row.diff or "", result.get("diff", {}).get("after", ""))
                 self.assertEqual(os.listdir(self.inst.host_temp), [])
                 for secret in [PIN] + list(values.values()):
