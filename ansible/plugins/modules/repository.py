@@ -32,6 +32,7 @@ version_added: 0.1.0
 author: zerinctl maintainers
 extends_documentation_fragment:
   - ansible.builtin.action_common_attributes
+  - zerin.admin.zerinctl
 attributes:
   check_mode:
     support: full
@@ -39,15 +40,9 @@ attributes:
       - Runs C(-check) only and reports whether the task would change anything.
   diff_mode:
     support: none
-  platform:
-    platforms: [posix, windows]
 options:
   name:
     description: The repository's name in the installation's descriptor.
-    type: str
-    required: true
-  tool_folder:
-    description: The installation folder that holds C(zerinctl) (C(zerinctl.exe) on Windows).
     type: str
     required: true
   state:

@@ -25,6 +25,7 @@ version_added: 1.0.0
 author: zerinctl maintainers
 extends_documentation_fragment:
   - ansible.builtin.action_common_attributes
+  - zerin.admin.zerinctl
 attributes:
   check_mode:
     support: full
@@ -34,13 +35,7 @@ attributes:
     support: N/A
     details:
       - Reads only.
-  platform:
-    platforms: [posix, windows]
-options:
-  tool_folder:
-    description: The installation folder that holds C(zerinctl) (C(zerinctl.exe) on Windows).
-    type: str
-    required: true
+options: {}
 seealso:
   - module: zerin.admin.repository
 """

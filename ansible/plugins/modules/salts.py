@@ -44,6 +44,7 @@ version_added: 0.1.0
 author: zerinctl maintainers
 extends_documentation_fragment:
   - ansible.builtin.action_common_attributes
+  - zerin.admin.zerinctl
 attributes:
   check_mode:
     support: full
@@ -55,13 +56,7 @@ attributes:
     support: full
     details:
       - Names only, one a line; a salt whose value changes shows as C(NAME (changed)). Never a value.
-  platform:
-    platforms: [posix, windows]
 options:
-  tool_folder:
-    description: The installation folder that holds C(zerinctl) (C(zerinctl.exe) on Windows).
-    type: str
-    required: true
   direction:
     description: C(export) writes salts from the store into files, C(import) puts them into the store.
     type: str
