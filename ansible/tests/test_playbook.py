@@ -57,7 +57,8 @@ class Playbooks(unittest.TestCase):
         done = self.play(DEMO)
         self.assertEqual(done.returncode, 0, done.stdout[-3000:])
         self.assertTrue(os.path.isfile(self.inst.file("salts/vexaexportSaltIndex.txt")))
-        self.assertNotIn('name="sales"', open(self.inst.file("data/vexa_config.xml")).read())
+        with open(self.inst.file("data/vexa_config.xml")) as f:
+            self.assertNotIn('name="sales"', f.read())
 
 
 class Documentation(unittest.TestCase):

@@ -3,6 +3,7 @@ run against the real POSIX build and the real Windows build under Wine, on
 copies of the demo installation."""
 
 import os
+import pathlib
 import time
 import unittest
 
@@ -152,13 +153,13 @@ class Flavour:
                     self.assertEqual(result["commands"], row.commands)
                 self.assertIn(row.diff or "", result.get("diff", {}).get("after", ""))
                 self.assertEqual(os.listdir(self.inst.host_temp), [])
-                for secret in [PIN] + list(values.values()):
-                    self.assertNotIn(secret.strip(), repr(result))
+                for secret in [PIN] + [v.decode().strip() for v in values.values()]:
+                    self.assertNotIn(secret, repr(result))
 
     def snapshot(self, folder):
         if not os.path.isdir(folder):
             return None
-        return dict((name, open(os.path.join(folder, name)).read()) for name in os.listdir(folder))
+        return dict((name, pathlib.Path(folder, name).read_bytes()) for name in os.listdir(folder))
 
     def test_absent_stops_removes_and_then_is_unchanged(self):
         self.assertOk(self.ensure(), True, True)
