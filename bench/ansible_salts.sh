@@ -28,9 +28,9 @@ require python3 ansible-playbook ansible-galaxy cmake
 
 work=$(mktemp -d)
 demo="$work/demo"
+# The tool finds the demo's relative data folder from its own folder only.
 cleanup() {
-  "$demo/zerinctl" -stop sales - - >/dev/null 2>&1 || true
-  "$demo/zerinctl" -stop reports - - >/dev/null 2>&1 || true
+  (cd "$demo" && ./zerinctl -stop sales - - && ./zerinctl -stop reports - -) >/dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
