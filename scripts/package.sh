@@ -12,8 +12,10 @@ set -euo pipefail
 flavour=${1:?usage: package.sh native|mingw}
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${2:-"$here/build/package-$flavour"}
-SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$here" log -1 --format=%ct)}
-export SOURCE_DATE_EPOCH
+# Outside a git checkout (an extracted tarball) the stamps are the build's.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ] && epoch=$(git -C "$here" log -1 --format=%ct 2>/dev/null); then
+  export SOURCE_DATE_EPOCH=$epoch
+fi
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 
