@@ -37,7 +37,7 @@ lay_out_r1_installation "$work"
 
 ansible-galaxy collection build "$here/ansible" --output-path "$work" >/dev/null
 export ANSIBLE_COLLECTIONS_PATH="$work/collections"
-ansible-galaxy collection install --offline -p "$work/collections" "$work"/zerin-admin-*.tar.gz >/dev/null
+ansible-galaxy collection install --offline --no-deps -p "$work/collections" "$work"/zerin-admin-*.tar.gz >/dev/null
 
 # One playbook: the repository started, then the overhead tasks, then the
 # stop-and-start pairs.

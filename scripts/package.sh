@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Builds the packages of one target in build/package-<flavour>, a Release
-# build without tests, with stripped binaries:
+# Builds the packages of one target in build/package-<flavour> (or in the
+# folder given second), a Release build without tests, with stripped binaries:
 #   native   zerinctl-<version>-Linux.tar.gz and zerinctl_<version>_<arch>.deb
 #   mingw    zerinctl-<version>-win64.zip
 # and prints each package's path and size. Install the Debian package with
 #   apt-get install ./build/package-native/packages/zerinctl_*.deb
+# Every time stamp in the packages is the last commit's (SOURCE_DATE_EPOCH,
+# unless set already), so that two builds of one commit give the same bytes.
 set -euo pipefail
 
 flavour=${1:?usage: package.sh native|mingw}
 here=$(cd "$(dirname "$0")/.." && pwd)
-build="$here/build/package-$flavour"
+build=${2:-"$here/build/package-$flavour"}
+# Outside a git checkout (an extracted tarball) the stamps are the build's.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ] && epoch=$(git -C "$here" log -1 --format=%ct 2>/dev/null); then
+  export SOURCE_DATE_EPOCH=$epoch
+fi
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 

@@ -12,7 +12,9 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(ROOT, "ansible", "plugins", "module_utils"))
+# The modules' logic imports itself as part of the collection: the tests use
+# the copy scripts/test-ansible.sh installed from the built tarball.
+sys.path.insert(0, os.environ["ANSIBLE_COLLECTIONS_PATH"])
 
 # Names that show up in no output unless something leaks them.
 PASSWORD = "pw-Vq83kLzT"
@@ -51,6 +53,8 @@ class Installation:
             shutil.copy(os.path.join(prefix, "bin", "zerinctl"), self.root)
         shutil.rmtree(prefix)
         os.makedirs(os.path.join(self.root, "quarra"))
+        self.host_temp = os.path.join(self.temp, "host-temp")
+        os.makedirs(self.host_temp)
         self.port = free_port()
         self.edit("data/vexa_config.xml", 'port="18200"', 'port="%d"' % (self.port - 1))
         with open(self.file("templates/SOPIN.txt")) as f:
@@ -107,16 +111,38 @@ class Installation:
                 return None, "exit code %d: %s" % (done.returncode, err.read().decode("utf-8", "replace"))
             return done.returncode, text
 
-    def fingerprint(self, path, folder):
-        """As ansible.builtin.find / stat report them: sha1 by path."""
+    # What the salts logic asks of a host, as the modules answer it.
+    def kind(self, path):
         path = self.local(path)
-        files = [os.path.join(path, n) for n in os.listdir(path)] if folder else [path]
+        return "folder" if os.path.isdir(path) else "file" if os.path.exists(path) else None
+
+    def checksums(self, folder):
+        folder = self.local(folder)
+        if not os.path.isdir(folder):
+            return {}, None  # as ansible.builtin.find skips a missing folder
         sums = {}
-        for name in files:
-            if os.path.isfile(name):
-                with open(name, "rb") as f:
-                    sums[self.native(name)] = hashlib.sha1(f.read()).hexdigest()
-        return sums
+        for name in os.listdir(folder):
+            if os.path.isfile(os.path.join(folder, name)):
+                with open(os.path.join(folder, name), "rb") as f:
+                    sums[name] = hashlib.sha1(f.read()).hexdigest()
+        return sums, None
+
+    def read(self, path):
+        try:
+            with open(self.local(path), encoding="utf-8") as f:
+                return f.read(), None
+        except OSError as error:
+            return None, str(error)
+
+    def make_folder(self, path):
+        os.makedirs(self.local(path), mode=0o700)
+
+    def temp_folder(self):
+        """A folder in host_temp, which the tests expect empty afterwards."""
+        return self.native(tempfile.mkdtemp(dir=self.host_temp))
+
+    def remove_folder(self, path):
+        shutil.rmtree(self.local(path))
 
     def stop_engines(self):
         """Ends what the tests left running: the engine by -stop, then Wine's

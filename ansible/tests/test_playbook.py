@@ -8,14 +8,16 @@ import json
 import os
 import subprocess
 import tempfile
-import time
 import unittest
 
 import support
 from support import DB_PASSWORD, PASSWORD, PIN
 
 PLAYBOOKS = os.path.join(support.HERE, "playbooks")
+with open(os.path.join(support.ROOT, "demo", "common", "vexa", "store", "payroll.salt")) as f:
+    SALT_VALUE = f.read().strip()
 DEMO = os.path.join(support.ROOT, "ansible", "demo.yml")
+MODULES = ("repository", "repository_info", "salts")
 
 
 @unittest.skipUnless(support.built("native"), "no POSIX build in build/native")
@@ -23,11 +25,9 @@ class Playbooks(unittest.TestCase):
     def setUp(self):
         self.inst = support.Installation("native")
         self.addCleanup(self.inst.remove)
-        salts = self.inst.file("salts")
-        os.makedirs(salts)
         self.vars = {"tool_folder": self.inst.root, "quarra_home": self.inst.file("quarra"),
-                     "salts_folder": salts, "password": PASSWORD, "db_password": DB_PASSWORD,
-                     "pin": PIN, "timeout": 10, "demo": self.inst.root}
+                     "salts_folder": self.inst.file("salts"), "password": PASSWORD,
+                     "db_password": DB_PASSWORD, "pin": PIN, "demo": self.inst.root}
 
     def play(self, playbook, *options):
         """Runs PLAYBOOK (from tests/playbooks unless a path) with self.vars."""
@@ -42,20 +42,12 @@ class Playbooks(unittest.TestCase):
 
     def test_every_state_and_salts_with_no_secret_in_the_verbose_output(self):
         done = self.play("states.yml", "-vvv")
-        self.assertEqual(done.returncode, 0, done.stdout[-6000:] + "\n" + "\n".join(l for l in done.stdout.splitlines() if "fatal" in l or "failed:" in l or "ERROR" in l))
+        self.assertEqual(done.returncode, 0, done.stdout[-6000:])
         self.assertIn("failed=0", done.stdout)
-        for secret in (PASSWORD, DB_PASSWORD, PIN):
+        for secret in (PASSWORD, DB_PASSWORD, PIN, SALT_VALUE):
             self.assertNotIn(secret, done.stdout)
         # The secrets did reach the tool: the demo's salt scripts check the PIN.
         self.assertIn("-exportsalt -all *** ", done.stdout)
-
-    def test_refused_launch_fails_within_the_timeout(self):
-        os.rmdir(self.inst.file("data/tmp"))
-        began = time.monotonic()
-        done = self.play("refused.yml")
-        spent = time.monotonic() - began
-        self.assertEqual(done.returncode, 0, done.stdout[-3000:])
-        self.assertLess(spent, self.vars["timeout"] + 5)
 
     def test_the_readme_playbook_as_it_stands(self):
         with open(DEMO) as f:
@@ -65,16 +57,17 @@ class Playbooks(unittest.TestCase):
         done = self.play(DEMO)
         self.assertEqual(done.returncode, 0, done.stdout[-3000:])
         self.assertTrue(os.path.isfile(self.inst.file("salts/vexaexportSaltIndex.txt")))
-        self.assertNotIn('name="sales"', open(self.inst.file("data/vexa_config.xml")).read())
+        with open(self.inst.file("data/vexa_config.xml")) as f:
+            self.assertNotIn('name="sales"', f.read())
 
 
 class Documentation(unittest.TestCase):
     def test_documentation_parses_and_names_what_the_action_takes(self):
-        done = subprocess.run(["ansible-doc", "--json", "zerin.admin.repository", "zerin.admin.salts"],
+        done = subprocess.run(["ansible-doc", "--json"] + ["zerin.admin." + m for m in MODULES],
                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, universal_newlines=True)
         self.assertEqual(done.returncode, 0)
         docs = json.loads(done.stdout)
-        for module in ("repository", "salts"):
+        for module in MODULES:
             with open(os.path.join(support.ROOT, "ansible", "plugins", "action", module + ".py")) as f:
                 taken = next(ast.literal_eval(node.value) for node in ast.parse(f.read()).body
                             if isinstance(node, ast.Assign) and node.targets[0].id == "OPTIONS")

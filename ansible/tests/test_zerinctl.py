@@ -3,12 +3,22 @@ run against the real POSIX build and the real Windows build under Wine, on
 copies of the demo installation."""
 
 import os
+import pathlib
 import time
 import unittest
 
 import support
-import zerinctl
+from ansible_collections.zerin.admin.plugins.module_utils import salts, zerinctl
 from support import DB_PASSWORD, PASSWORD, PIN
+
+
+class Row:
+    """One salts task of a table: what it is given and what it must report."""
+
+    def __init__(self, direction, path, salt=None, argument=PIN, first=None, check=False, changed=False,
+                 salts=(), fails=None, says=None, diff=None, commands=None):
+        self.__dict__.update(locals())
+        self.salts = list(salts)
 
 
 class Statuses(unittest.TestCase):
@@ -37,7 +47,7 @@ class Flavour:
         return params
 
     def ensure(self, check_mode=False, **changes):
-        return zerinctl.ensure_repository(self.params(**changes), self.inst.run, self.inst.windows, check_mode)
+        return zerinctl.ensure_repository(self.params(**changes), self.inst, check_mode)
 
     def tool_says(self, *args):
         return self.inst.run([zerinctl.tool_path(self.inst.folder, self.inst.windows)] + list(args))
@@ -94,41 +104,62 @@ class Flavour:
         result = self.ensure(name="nosuch", state="absent")
         self.assertFalse(result.get("failed") or result["changed"], result)
 
-    def test_salts_export_again_and_import(self):
-        out = self.inst.file("exported")
-        os.makedirs(out)
-        store = self.inst.file("vexa/store")
-        salts = dict(tool_folder=self.inst.folder, argument=PIN, salt=None, path=self.inst.native(out))
+    def test_salts_report_only_work_done_and_a_second_run_is_quiet(self):
+        store, out = self.inst.file("vexa/store"), self.inst.file("backup/nightly")
+        index = os.path.join(out, "vexaexportSaltIndex.txt")
+        values = self.snapshot(store)
 
-        def move(**changes):
-            params = dict(salts, **changes)
-            return zerinctl.move_salts(params, self.inst.run, self.inst.windows, self.inst.fingerprint)
+        def rotate():
+            with open(os.path.join(store, "customer.salt"), "a") as f:
+                f.write("rotated\n")
 
-        first = move(direction="export")
-        self.assertEqual((first.get("failed"), first["changed"]), (None, True), first)
-        self.assertEqual(move(direction="export")["changed"], False)
-        self.assertNotIn(PIN, " ".join(first["commands"]))
-        # A changed salt in the store makes the next export a change.
-        with open(os.path.join(store, "payroll.salt"), "a") as f:
-            f.write("rotated\n")
-        self.assertEqual(move(direction="export")["changed"], True)
+        def drop(*names):
+            return lambda: [os.remove(os.path.join(store, n + ".salt")) for n in names]
 
-        index = self.inst.native(os.path.join(out, "vexaexportSaltIndex.txt"))
-        # Both salts are still in the store: the demo's import refuses each.
-        refused = move(direction="import", path=index)
-        self.assertTrue(refused["failed"])
-        self.assertEqual(sorted(refused["failed_salts"]), ["customer", "payroll"])
-        for name in os.listdir(store):
-            os.remove(os.path.join(store, name))
-        imported = move(direction="import", path=index)
-        self.assertEqual((imported.get("failed"), imported["changed"]), (None, True), imported)
-        self.assertEqual(sorted(os.listdir(store)), ["customer.salt", "payroll.salt"])
+        both, nothing = ["customer", "payroll"], []
+        # Each row: what is done to the store first, the task, and what it must report.
+        rows = [
+            Row("export", out, check=True, changed=True, salts=both),  # the folder is still missing
+            Row("export", out, changed=True, salts=both),
+            Row("export", out, salts=both),
+            Row("import", index),  # the store holds every salt with the same value
+            Row("import", index, first=drop("payroll"), check=True, changed=True, salts=["payroll"]),
+            Row("import", index, changed=True, salts=["payroll"]),
+            Row("import", index, first=rotate, fails="another value for customer"),
+            Row("export", out, check=True, changed=True, salts=both, diff="customer (changed)"),
+            Row("import", os.path.join(out, "nosuch.txt"), fails="nosuch.txt", commands=[]),
+            Row("export", out, first=drop(*both), changed=True, salts=nothing, says="named no salt"),
+            Row("import", index, fails="names no salt", commands=[]),
+            Row("import", os.path.join(out, "payroll.txt"), salt="payroll", changed=True, salts=["payroll"]),
+            Row("import", os.path.join(out, "payroll.txt"), salt="payroll", salts=nothing),
+            Row("export", self.inst.file("backup/one/payroll.txt"), salt="payroll", changed=True, salts=["payroll"]),
+            Row("export", os.path.join(out, "payroll.txt"), salt="payroll", argument="wrong", fails="payroll"),
+        ]
+        for n, row in enumerate(rows):
+            with self.subTest(row=n, direction=row.direction, check=row.check):
+                if row.first:
+                    row.first()
+                before = self.snapshot(store), self.snapshot(out)
+                params = dict(tool_folder=self.inst.folder, argument=row.argument, direction=row.direction,
+                              salt=row.salt, path=self.inst.native(row.path))
+                result = salts.move_salts(params, self.inst, row.check)
+                self.assertEqual((result.get("failed", False), result["changed"]), (bool(row.fails), row.changed), result)
+                self.assertIn(row.fails or row.says or "", result.get("msg", ""))
+                if not row.fails:
+                    self.assertEqual(result["salts"], row.salts)
+                if row.check or row.fails:
+                    self.assertEqual((self.snapshot(store), self.snapshot(out)), before)
+                if row.commands is not None:
+                    self.assertEqual(result["commands"], row.commands)
+                self.assertIn(row.diff or "", result.get("diff", {}).get("after", ""))
+                self.assertEqual(os.listdir(self.inst.host_temp), [])
+                for secret in [PIN] + [v.decode().strip() for v in values.values()]:
+                    self.assertNotIn(secret, repr(result))
 
-        one = self.inst.native(os.path.join(out, "payroll-one.txt"))
-        self.assertEqual(move(direction="export", salt="payroll", path=one)["changed"], True)
-        self.assertEqual(move(direction="export", salt="payroll", path=one)["changed"], False)
-        wrong = move(direction="export", salt="payroll", path=one, argument="wrong-pin")
-        self.assertEqual((wrong["failed"], wrong["failed_salts"]), (True, ["payroll"]))
+    def snapshot(self, folder):
+        if not os.path.isdir(folder):
+            return None
+        return dict((name, pathlib.Path(folder, name).read_bytes()) for name in os.listdir(folder))
 
     def test_absent_stops_removes_and_then_is_unchanged(self):
         self.assertOk(self.ensure(), True, True)

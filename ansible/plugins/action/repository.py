@@ -10,7 +10,7 @@ __metaclass__ = type
 from ansible.module_utils.common.parameters import remove_values
 from ansible.plugins.action import ActionBase
 from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import ensure_repository
-from ansible_collections.zerin.admin.plugins.plugin_utils.host import is_windows, runner
+from ansible_collections.zerin.admin.plugins.plugin_utils.host import on_host
 
 OPTIONS = {
     "name": {"type": "str", "required": True},
@@ -27,6 +27,13 @@ OPTIONS = {
     "port": {"type": "int"},
     "connection_file": {"type": "str"},
 }
+# The engine's credentials go to -start; the remote database's password
+# goes to -delete only after its user name.
+RULES = {
+    "required_together": [["port", "connection_file"]],
+    "required_if": [["state", "started", ["user", "password"]], ["state", "restarted", ["user", "password"]]],
+    "required_by": {"db_password": "db_user"},
+}
 
 
 class ActionModule(ActionBase):
@@ -35,15 +42,7 @@ class ActionModule(ActionBase):
 
     def run(self, tmp=None, task_vars=None):
         result = super(ActionModule, self).run(tmp, task_vars)
-        validation, params = self.validate_argument_spec(
-            OPTIONS, required_together=[["port", "connection_file"]])
-        check_mode = self._task.check_mode
-        # In check mode only -check runs, which changes nothing: the command
-        # modules must run it rather than skip it.
-        self._task.check_mode = False
-        try:
-            run = runner(self, task_vars, params["tool_folder"])
-            result.update(ensure_repository(params, run, is_windows(self), check_mode))
-        finally:
-            self._task.check_mode = check_mode
+        validation, params = self.validate_argument_spec(OPTIONS, **RULES)
+        result.update(on_host(self, task_vars, params["tool_folder"],
+                              lambda host, check_mode: ensure_repository(params, host, check_mode)))
         return remove_values(result, validation._no_log_values)

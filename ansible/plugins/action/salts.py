@@ -8,8 +8,8 @@ __metaclass__ = type
 
 from ansible.module_utils.common.parameters import remove_values
 from ansible.plugins.action import ActionBase
-from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import move_salts
-from ansible_collections.zerin.admin.plugins.plugin_utils.host import fingerprinter, is_windows, runner
+from ansible_collections.zerin.admin.plugins.module_utils.salts import move_salts
+from ansible_collections.zerin.admin.plugins.plugin_utils.host import on_host
 
 OPTIONS = {
     "tool_folder": {"type": "str", "required": True},
@@ -25,11 +25,8 @@ class ActionModule(ActionBase):
     _VALID_ARGS = frozenset(OPTIONS)
 
     def run(self, tmp=None, task_vars=None):
-        # Neither the store nor the scripts can say what an export or import
-        # would do without doing it.
-        self._supports_check_mode = False
         result = super(ActionModule, self).run(tmp, task_vars)
         validation, params = self.validate_argument_spec(OPTIONS)
-        run = runner(self, task_vars, params["tool_folder"])
-        result.update(move_salts(params, run, is_windows(self), fingerprinter(self, task_vars)))
+        result.update(on_host(self, task_vars, params["tool_folder"],
+                              lambda host, check_mode: move_salts(params, host, check_mode)))
         return remove_values(result, validation._no_log_values)

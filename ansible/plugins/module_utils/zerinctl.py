@@ -3,16 +3,18 @@
 """Drives zerinctl towards a state and reads what it prints.
 
 The action plugins and the tests share this module. Whoever calls it hands
-over ``run(argv, stdin)``, which runs one command line in the tool's folder
-on the managed host and returns ``(rc, stdout)``, or ``(None, reason)`` when
-the command could not be run at all. So the same code serves POSIX hosts,
-Windows hosts and the Windows build under Wine.
+over a host whose ``windows`` says which build runs there and whose
+``run(argv, stdin)`` runs one command line in the tool's folder on it and
+returns ``(rc, stdout)``, or ``(None, reason)`` when the command could not
+be run at all. So the same code serves POSIX hosts, Windows hosts and the
+Windows build under Wine.
 """
 
 from __future__ import absolute_import, division, print_function
 
 __metaclass__ = type
 
+import json
 import ntpath
 import posixpath
 import re
@@ -32,7 +34,6 @@ POLL_INTERVAL = 0.1
 RUNNING = re.compile(r"^Zerin service is running on host (.*), port (\d+)$")
 NOT_RUNNING = re.compile(r"^Zerin service not running on host (.*), port (\d+)$")
 NOT_FOUND = "Cannot find repository details"
-SALT_FAILED = re.compile(r"^(?:Export salt (.*) failed\.|Import salt (.*) failed, you can check .*)$")
 
 
 def status(rc):
@@ -82,14 +83,6 @@ def delete_args(params):
     return args
 
 
-def salt_args(params):
-    word = "-exportsalt" if params["direction"] == "export" else "-importsalt"
-    argument = params.get("argument") or ""
-    if params.get("salt"):
-        return [word, argument, params["salt"], params["path"]]
-    return [word, "-all", argument, params["path"]]
-
-
 def read_check(lines):
     """('running' | 'stopped' | 'unknown' | 'error', host, port) from -check's output."""
     for line in lines:
@@ -100,15 +93,6 @@ def read_check(lines):
         if line == NOT_FOUND:
             return "unknown", None, None
     return "error", None, None
-
-
-def failed_salts(lines):
-    names = []
-    for line in lines:
-        found = SALT_FAILED.match(line)
-        if found:
-            names.append(found.group(1) or found.group(2))
-    return names
 
 
 def masked(argv, secrets):
@@ -215,8 +199,6 @@ def start(tool, params, result, clock, sleep):
 def converge(tool, params, result, check_mode, clock, sleep):
     """Brings the service to started, stopped or restarted; a failure message or None."""
     want = params["state"]
-    if want != "stopped" and (params.get("user") is None or params.get("password") is None):
-        return "state %s needs user and password, the engine's credentials" % want
     state, lines = check(tool, check_args(params), result)
     if state == "unknown":
         return said(lines)
@@ -269,9 +251,10 @@ def remove(tool, params, result, check_mode, clock, sleep):
     return "%s could not be removed: %s" % (params["name"], said(lines))
 
 
-def ensure_repository(params, run, windows, check_mode=False, clock=time.monotonic, sleep=time.sleep):
-    """Brings one repository to params['state']; returns the task's result."""
-    tool = Tool(run, tool_path(params["tool_folder"], windows),
+def ensure_repository(params, host, check_mode=False, clock=time.monotonic, sleep=time.sleep):
+    """Brings one repository to params['state'] on HOST (its run and
+    windows); returns the task's result."""
+    tool = Tool(host.run, tool_path(params["tool_folder"], host.windows),
                 [params.get("password"), params.get("db_password")])
     result = {"changed": False, "running": False, "host": None, "port": None}
     step = remove if params["state"] == "absent" else converge
@@ -282,28 +265,20 @@ def ensure_repository(params, run, windows, check_mode=False, clock=time.monoton
     return result
 
 
-def move_salts(params, run, windows, fingerprint):
-    """Exports or imports salts; returns the task's result. fingerprint(path,
-    folder) gives the checksums of the files in folder PATH (or of the file
-    PATH) on the host, by path."""
-    tool = Tool(run, tool_path(params["tool_folder"], windows), [params.get("argument")])
-    export = params["direction"] == "export"
-    folder = not params.get("salt")
-    before = fingerprint(params["path"], folder) if export else {}
-    code, lines = tool(salt_args(params))
-    result = {"changed": False, "commands": tool.commands, "stdout_lines": lines}
-    failed = failed_salts(lines)
+def list_repositories(params, host):
+    """The repositories of the installation as -list -json reports them;
+    returns the task's result."""
+    tool = Tool(host.run, tool_path(params["tool_folder"], host.windows), [])
+    code, lines = tool(["-list", "-json"])
+    result = {"changed": False, "repositories": [], "commands": tool.commands}
+    try:
+        repositories = json.loads("\n".join(lines)) if code == 0 else None
+    except ValueError:
+        repositories = None
     if code is None:
         result.update(failed=True, msg=tool.error)
-    elif failed:
-        result.update(failed=True, failed_salts=failed,
-                      msg="salts that failed to %s: %s" % (params["direction"], ", ".join(failed)))
-    elif code != 0:
+    elif not isinstance(repositories, list):
         result.update(failed=True, msg=unexpected(tool, lines))
-    elif export:
-        after = fingerprint(params["path"], folder)
-        result["changed"] = any(before.get(path) != digest for path, digest in after.items())
     else:
-        # The store cannot be asked what it holds: an import always counts.
-        result["changed"] = True
+        result["repositories"] = repositories
     return result

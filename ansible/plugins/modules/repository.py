@@ -22,17 +22,27 @@ description:
   - The tool runs in I(tool_folder), so a relative data folder in its
     settings file counts from there. Set the database scripts' environment
     (for instance C(QUARRA_HOME)) with the task's C(environment) keyword.
+  - A start whose launch the host refuses (the tool's C([error]) line) fails
+    at once, without waiting for I(timeout).
+  - The password stands on the tool's command line, as the tool takes it, and
+    so shows in the host's process list while C(-start) runs.
   - Runs as an action plugin that calls M(ansible.builtin.command) on POSIX
     hosts and M(ansible.windows.win_command) on Windows hosts.
 version_added: 0.1.0
 author: zerinctl maintainers
+extends_documentation_fragment:
+  - ansible.builtin.action_common_attributes
+  - zerin.admin.zerinctl
+attributes:
+  check_mode:
+    support: full
+    details:
+      - Runs C(-check) only and reports whether the task would change anything.
+  diff_mode:
+    support: none
 options:
   name:
     description: The repository's name in the installation's descriptor.
-    type: str
-    required: true
-  tool_folder:
-    description: The installation folder that holds C(zerinctl) (C(zerinctl.exe) on Windows).
     type: str
     required: true
   state:
@@ -50,7 +60,7 @@ options:
   user:
     description:
       - The engine's user name, which C(-start) hands to the engine.
-      - Required for C(started) and C(restarted); check and stop take none.
+      - Required for C(started) and C(restarted) (with I(password)); check and stop take none.
     type: str
   password:
     description:
@@ -76,7 +86,7 @@ options:
     description: The remote database's user name, handed to C(-delete) for C(absent).
     type: str
   db_password:
-    description: The remote database's password, handed to C(-delete) for C(absent).
+    description: The remote database's password, handed to C(-delete) for C(absent); needs I(db_user).
     type: str
   port:
     description:
@@ -91,13 +101,8 @@ options:
   connection_file:
     description: The repository's engine configuration file for the explicit forms.
     type: str
-notes:
-  - Check mode runs C(-check) only and reports whether the task would change anything.
-  - The password stands on the tool's command line, as the tool takes it, and
-    so shows in the host's process list while C(-start) runs.
-  - A start whose launch the host refuses (the tool's C([error]) line) fails at
-    once, without waiting for I(timeout).
 seealso:
+  - module: zerin.admin.repository_info
   - module: zerin.admin.salts
 """
 

@@ -1,13 +1,28 @@
 # -*- coding: utf-8 -*-
 # Copyright: zerinctl maintainers
-"""What the action plugins need from the managed host: whether it is a
-Windows host, and modules that run the tool and checksum files there."""
+"""The managed host as the modules' logic sees it: each operation runs a
+module there, ansible.builtin's on POSIX hosts and its ansible.windows twin
+(win_command, win_find, ...) on Windows hosts."""
 
 from __future__ import absolute_import, division, print_function
 
 __metaclass__ = type
 
+import base64
+import ntpath
+import posixpath
+
 from ansible.module_utils.common.text.converters import to_text
+
+
+# Each module the host is asked through: POSIX's, then Windows'.
+MODULES = {
+    "command": ("ansible.builtin.command", "ansible.windows.win_command"),
+    "stat": ("ansible.builtin.stat", "ansible.windows.win_stat"),
+    "find": ("ansible.builtin.find", "ansible.windows.win_find"),
+    "slurp": ("ansible.builtin.slurp", "ansible.windows.slurp"),
+    "file": ("ansible.builtin.file", "ansible.windows.win_file"),
+}
 
 
 def is_windows(action):
@@ -15,38 +30,70 @@ def is_windows(action):
     return getattr(action._connection._shell, "_IS_WINDOWS", False)
 
 
-def runner(action, task_vars, chdir):
-    """run(argv, stdin) -> (rc, stdout) or (None, reason), in CHDIR on the host."""
-    windows = is_windows(action)
-    module = "ansible.windows.win_command" if windows else "ansible.builtin.command"
+class Host:
+    """Runs commands in CHDIR and looks at files on the host of ACTION's task."""
 
-    def run(argv, stdin):
-        args = {"argv": argv, "chdir": chdir}
+    def __init__(self, action, task_vars, chdir):
+        self.action = action
+        self.task_vars = task_vars
+        self.chdir = chdir
+        self.windows = is_windows(action)
+
+    def module(self, name, **args):
+        return self.action._execute_module(module_name=MODULES[name][self.windows], module_args=args,
+                                           task_vars=self.task_vars)
+
+    def run(self, argv, stdin=None):
+        """(rc, stdout), or (None, reason) when the command could not run."""
+        args = {"argv": argv, "chdir": self.chdir}
         if stdin is not None:
             args["stdin"] = stdin
-        res = action._execute_module(module_name=module, module_args=args, task_vars=task_vars)
+        res = self.module("command", **args)
         if "rc" not in res or (res.get("failed") and res.get("msg") != "non-zero return code"):
             return None, to_text(res.get("msg", "no exit code"))
         return res["rc"], to_text(res.get("stdout", ""))
 
-    return run
+    def kind(self, path):
+        stat = self.module("stat", path=path, get_checksum=False).get("stat", {})
+        if not stat.get("exists"):
+            return None
+        return "folder" if stat.get("isdir") else "file"
+
+    def checksums(self, folder):
+        res = self.module("find", paths=[folder], hidden=True, get_checksum=True)
+        if res.get("failed"):
+            return None, to_text(res.get("msg"))
+        name = (ntpath if self.windows else posixpath).basename
+        return dict((name(f["path"]), f.get("checksum")) for f in res.get("files", [])), None
+
+    def read(self, path):
+        res = self.module("slurp", src=path)
+        if res.get("failed"):
+            return None, to_text(res.get("msg"))
+        return to_text(base64.b64decode(res["content"])), None
+
+    def make_folder(self, path):
+        args = {} if self.windows else {"mode": "0700"}
+        res = self.module("file", path=path, state="directory", **args)
+        return to_text(res.get("msg")) if res.get("failed") else None
+
+    def temp_folder(self):
+        # The task's own remote folder: Ansible makes it private (umask 77)
+        # and every module of the task runs from it anyway.
+        return self.action._connection._shell.tmpdir or self.action._make_tmp_path()
+
+    def remove_folder(self, path):
+        # Forced: kept remote files must never include exported salts.
+        self.action._remove_tmp_path(path, force=True)
 
 
-def fingerprinter(action, task_vars):
-    """fingerprint(path, folder) -> {path: sha1} of the file PATH, or of the
-    files directly in the folder PATH, on the host."""
-    windows = is_windows(action)
-
-    def fingerprint(path, folder):
-        if folder:
-            module = "ansible.windows.win_find" if windows else "ansible.builtin.find"
-            res = action._execute_module(module_name=module, task_vars=task_vars,
-                                         module_args={"paths": [path], "get_checksum": True})
-            return dict((f["path"], f.get("checksum")) for f in res.get("files", []))
-        module = "ansible.windows.win_stat" if windows else "ansible.builtin.stat"
-        res = action._execute_module(module_name=module, task_vars=task_vars,
-                                     module_args={"path": path, "get_checksum": True})
-        stat = res.get("stat", {})
-        return {path: stat.get("checksum")} if stat.get("exists") else {}
-
-    return fingerprint
+def on_host(action, task_vars, tool_folder, work):
+    """WORK(host, check_mode)'s result, for the tool in TOOL_FOLDER. The
+    logic decides what check mode may do (run -check, export into a
+    temporary folder), so the modules it runs through must not skip."""
+    check_mode = action._task.check_mode
+    action._task.check_mode = False
+    try:
+        return work(Host(action, task_vars, tool_folder), check_mode)
+    finally:
+        action._task.check_mode = check_mode

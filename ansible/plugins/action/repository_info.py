@@ -1,0 +1,28 @@
+# -*- coding: utf-8 -*-
+# Copyright: zerinctl maintainers
+"""Runs on the controller and reads the installation's repositories through
+zerinctl -list -json on the host."""
+
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+from ansible.plugins.action import ActionBase
+from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import list_repositories
+from ansible_collections.zerin.admin.plugins.plugin_utils.host import on_host
+
+OPTIONS = {
+    "tool_folder": {"type": "str", "required": True},
+}
+
+
+class ActionModule(ActionBase):
+    TRANSFERS_FILES = False
+    _VALID_ARGS = frozenset(OPTIONS)
+
+    def run(self, tmp=None, task_vars=None):
+        result = super(ActionModule, self).run(tmp, task_vars)
+        params = self.validate_argument_spec(OPTIONS)[1]
+        result.update(on_host(self, task_vars, params["tool_folder"],
+                              lambda host, check_mode: list_repositories(params, host)))
+        return result
