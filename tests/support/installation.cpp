@@ -2,9 +2,7 @@
 
 #include "cli/dispatcher.h"
 #include "config/folders.h"
-#include "control/http_wrapper.h"
 #include "platform/environment.h"
-#include "platform/net.h"
 #include "platform/process.h"
 #include "platform/system.h"
 #include "support/tool_run.h"
@@ -79,9 +77,7 @@ std::string recordingScript(const std::string& recorder, const std::string& name
   return "#!/bin/sh\nexec \"" + recorder + "\" " + name + " \"$@\"\n";
 }
 
-Installation::Installation()
-    : connectMs_(connectTimeoutMilliseconds()), receiveMs_(receiveTimeoutMilliseconds()) {
-  setNetworkTimeouts(2000, 2000);
+Installation::Installation() {
   tool_ = root_.native("tool");
   data_ = root_.native("data folder");
   fs::create_directories(root_.path() / "data folder" / "repositories");
@@ -101,8 +97,7 @@ Installation::Installation()
 }
 
 Installation::~Installation() {
-  stopEngine();
-  setNetworkTimeouts(connectMs_, receiveMs_);
+  stopEngines();
   // Standard input goes back to nothing: Windows removes no folder that
   // holds an open file.
   std::freopen(kNullDevice, "r", stdin);
@@ -224,7 +219,7 @@ Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool t
   if (outcome.printed.find("Starting Zerin service...") != std::string::npos &&
       outcome.printed.find("[error]") == std::string::npos) {
     outcome.engineRecord = recordedLines("vexa");
-    if (!row.engineStaysUp) stopEngine();
+    if (!row.engineStaysUp) stopEngines();
   }
   outcome.scriptCalls = lines(root_.read("tool/calls.log"));
   for (const std::string& path : row.readOnly)
@@ -280,17 +275,10 @@ std::vector<std::string> Installation::recordedLines(const std::string& who) con
   return lines(readFile(engineRecordFile()));
 }
 
-// Ends an engine that a row started, whatever state it is in: it may still
-// be coming up, or have given up on its arguments already. Every row's
-// engine listens on the same port.
-void Installation::stopEngine() {
-  if (!fs::exists(engineRecordFile())) return;
-  HttpWrapper http;
-  std::string response;
-  const char* const shutdown = "<UMF_PROC><NAME>SHUTDOWN</NAME></UMF_PROC>";
-  for (int attempt = 0; attempt < 20 && http.httpPost("localhost", engine_, "", shutdown, response);
-       ++attempt)
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+// Ends every engine that the rows started, by process: a tool at fault may
+// have sent one to another port than the row meant, or to another folder.
+void Installation::stopEngines() {
+  for (unsigned long id : processesUnder(root_.native())) endProcess(id);
   std::error_code ignored;
   fs::remove(engineRecordFile(), ignored);
 }

@@ -27,6 +27,7 @@
 // (the one-word form the tool gives an interpreter).
 #pragma once
 
+#include "support/network_timeouts.h"
 #include "support/scripted_peer.h"
 #include "support/temp_folder.h"
 
@@ -166,14 +167,14 @@ class Installation : public testing::Test {
   std::filesystem::path engineRecordFile() const {
     return root_.path() / "data folder/tmp/vexa.started";
   }
-  void stopEngine();
+  void stopEngines();
 
   TempFolder root_;
   std::string tool_, data_;
   ScriptedPeer peer_{
       {ScriptedPeer::keepAnswering("HTTP/1.1 200 OK\r\nContent-length: 2\r\n\r\nok")}};
   const int gone_ = unusedPort(), engine_ = unusedPort();
-  const int connectMs_, receiveMs_;
+  ShortNetworkTimeouts timeouts_{2000, 2000, 2000};
 };
 
 // A script that hands its name and arguments to the recorder at `recorder`

@@ -3,9 +3,46 @@
 // included.
 #include "support/tool_run.h"
 
+#include "platform/windows_support.h"
+
+#include <tlhelp32.h>
+
+#include <cctype>
+
 const bool kWindows = true;
 const unsigned kExitStatusMask = 0xFFFFFFFFu;
 
 void handToUnprivilegedUser(const std::string&) {}
 
 std::string unprivilegedCommand() { return ""; }
+
+std::vector<unsigned long> processesUnder(const std::string& folder) {
+  // Either path may hold short names; both are compared long and lowered.
+  auto comparable = [](const std::string& path) {
+    char full[MAX_PATH * 4];
+    DWORD length = GetLongPathNameA(path.c_str(), full, sizeof full);
+    std::string text = length > 0 && length < sizeof full ? full : path;
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  const std::string prefix = comparable(folder) + "\\";
+  std::vector<unsigned long> found;
+  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = snapshot.valid() && Process32First(snapshot.get(), &entry); more;
+       more = Process32Next(snapshot.get(), &entry)) {
+    ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    char name[MAX_PATH * 4];
+    DWORD size = sizeof name;
+    if (!process.valid() || !QueryFullProcessImageNameA(process.get(), 0, name, &size)) continue;
+    if (comparable(name).rfind(prefix, 0) == 0) found.push_back(entry.th32ProcessID);
+  }
+  return found;
+}
+
+void endProcess(unsigned long id) {
+  ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+  if (process.valid() && TerminateProcess(process.get(), 1))
+    WaitForSingleObject(process.get(), 5000);
+}
