@@ -13,18 +13,14 @@
 // says what each part means and which placeholders {...} the texts may hold.
 #include "support/installation.h"
 
-#include "platform/process.h"
-#include "support/tool_run.h"
-
 #include <filesystem>
 #include <thread>
 
 namespace {
 
-const std::string kUsage = "Incorrect usage\n";
 const std::string kDeleteUsage =
     "Invalid parameters\nUsage: delete_repository[.sh/.bat] <repository-name>\n";
-const std::string kM = "_VEXADEFAULT_";
+const std::string kMarker = "_VEXADEFAULT_";
 const std::string kStopping = "Stopping local Zerin service\n";
 const std::string kSent = "Shutdown command sent to Zerin service\n";
 const std::string kNotFound = "Cannot find repository details\n";
@@ -47,21 +43,20 @@ TEST_F(CommandTable, WordCountAndMarkerSelectTheForm) {
       row("-delete", prints(kDeleteUsage), status(-2)),
       row("-stop local", kWrongUsage),
       row("-START local u p", kWrongUsage),
-      row("-Stop local u p", kWrongUsage),
       row("-status local u p", kWrongUsage),
       row("-check local u p x", kWrongUsage),
-      row("-stop " + kM + " u p x h 1", kWrongUsage),
-      row("-start " + kM + " u p x h 1", kWrongUsage),
-      row("-check " + kM + " u p x h 1 f y z", kWrongUsage),
-      row("-check " + kM.substr(0, kM.size() - 1) + " u p x h 1 f", kWrongUsage),
+      row("-stop " + kMarker + " u p x h 1", kWrongUsage),
+      row("-start " + kMarker + " u p x h 1", kWrongUsage),
+      row("-check " + kMarker + " u p x h 1 f y z", kWrongUsage),
+      row("-check " + kMarker.substr(0, kMarker.size() - 1) + " u p x h 1 f", kWrongUsage),
       row("-stop _vexadefault_ u p x h 1 f", kWrongUsage),
       row("-importsalt a b", kWrongUsage),
       row("-exportsalt -all", kWrongUsage),
       // An explicit form that runs is told by its first step, reading a
       // connection file that is not there.
-      row("-check " + kM + " u p x localhost 1 " + none, prints(unread(none)), status(-1)),
-      row("-check " + kM + "sales u p x localhost 1 " + none, prints(unread(none)), status(-1)),
-      row("-stop " + kM + " u p x junk localhost 1 " + none, prints(unread(none)), status(-1)),
+      row("-check " + kMarker + " u p x localhost 1 " + none, prints(unread(none)), status(-1)),
+      row("-check " + kMarker + "sales u p x localhost 1 " + none, prints(unread(none)), status(-1)),
+      row("-stop " + kMarker + " u p x junk localhost 1 " + none, prints(unread(none)), status(-1)),
   });
 }
 
@@ -71,7 +66,7 @@ TEST_F(CommandTable, StopStopsOnlyLocalServicesAndCheckPingsAnyHost) {
   const auto running = parts(prints("Zerin service is running on host localhost, port {up}\n"),
                              kFiles);
   const auto stopped = parts(prints(kStopping + kSent), sends("SHUTDOWN localhost"), kFiles);
-  const std::string stop = "-stop " + kM + " u p x ", check = "-check " + kM + " u p x ";
+  const std::string stop = "-stop " + kMarker + " u p x ", check = "-check " + kMarker + " u p x ";
   run({
       row("-stop localGone u p",
           prints(kStopping + "Error sending shutdown command to Zerin service\n")),
@@ -114,9 +109,9 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
                             file("{data}{/}conf{/}engine.ini", "x"));
   const auto salesStarts = parts(prints(kDatabase + kSalesLaunch), kStartsDatabase, config);
   const auto launch = parts(prints(launched(kGood, "localhost:{engine}/?concurrency=5")), kFiles);
-  const std::string args = kM + " u p x ";
+  const std::string args = kMarker + " u p x ";
   const std::string odd = "{tool}{/}my conf;$(touch ran)'x.ini";
-  run({
+  std::vector<Row> rows = {
       // A configuration that no row has made yet has no short form: on
       // Windows the path keeps the data folder's blank, so it goes in quotes.
       row("-start sales u p", prints(kDatabase + kSalesLaunch), kStartsDatabase,
@@ -151,17 +146,22 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
           prints("{engine}\n" + launched(kGood, "localhost:{engine}/?concurrency=5")),
           records("vexa", "VEXAUSER=u"), records("vexa", "VEXAPASSWD=p")),
       row("-start " + args + "7 localhost {engine} " + kGood, launch),
-      row("-startdebug " + args + "localhost {engine} " + kGood, launch),
       row("-startdebug " + args + "7 localhost {engine}x " + kGood, launch),
       row("-start " + args + "localhost {engine} " + kBare, prints("{engine}\n" + unread(kBare)),
           status(-1), kFiles),
       // The engine is started without an interpreter, so a path that holds
       // interpreter syntax reaches it as one word and runs nothing.
-      row({"-start", kM, "u", "p", "x", "7", "localhost", "{engine}", odd},
+      row({"-start", kMarker, "u", "p", "x", "7", "localhost", "{engine}", odd},
           file(odd, "CONNECTION=db\n"), prints(launched(odd, "localhost:{engine}/?concurrency=5")),
           records("vexa", "arg2=" + (kWindows ? "{short:" + odd + "}" : odd)),
           neverRecords("vexa", "arg6")),
-  });
+  };
+  // An interpreter that a signal ended did not say 0 either. Last: the
+  // script stays for the rows after.
+  if (!kWindows)
+    rows.push_back(row("-start sales u p", prints(kDatabase + kSalesLaunch), config,
+                       file("{tool}{/}templates{/}startvexa.sh", "#!/bin/sh\nkill $PPID\n")));
+  run(rows);
   EXPECT_FALSE(std::filesystem::exists(expand("{data}{/}tmp{/}ran")));
 }
 
@@ -204,8 +204,6 @@ TEST_F(CommandTable, DeleteAsksThenRemovesTheEntryAndRunsTheRemovalScript) {
           prints(asked("local") + "\nNot Set Quarra home directory\n"), status(-1)),
       row("-delete local", answering("y"), exits("removevexa", 0), kLocalRemoved,
           prints(asked("local") + "\nStating Quarra server failed(ECode: 0)"), status(-1)),
-      row("-delete local", answering("y"), exits("removevexa", -1), kLocalRemoved,
-          prints(asked("local") + "\n")),
   });
   EXPECT_FALSE(std::filesystem::exists(expand(stale)));
   EXPECT_TRUE(std::filesystem::exists(expand(other)));

@@ -5,7 +5,6 @@
 #include "platform/environment.h"
 #include "platform/process.h"
 #include "platform/system.h"
-#include "support/tool_run.h"
 
 #include <chrono>
 #include <cstdio>
@@ -51,9 +50,8 @@ std::optional<std::string> variable(const char* name) {
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> result;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line); result.push_back(line))
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::istringstream in(lineFeedsOnly(text));
+  for (std::string line; std::getline(in, line);) result.push_back(line);
   return result;
 }
 

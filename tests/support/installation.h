@@ -30,6 +30,7 @@
 #include "support/network_timeouts.h"
 #include "support/scripted_peer.h"
 #include "support/temp_folder.h"
+#include "support/tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,9 @@ class Installation : public testing::Test {
 // A script that hands its name and arguments to the recorder at `recorder`
 // (see recorder_main.cpp), which appends them to calls.log beside itself.
 std::string recordingScript(const std::string& recorder, const std::string& name);
+
+// What the tool says to every wrong usage.
+inline const std::string kUsage = "Incorrect usage\n";
 
 // The instances every row starts with.
 extern const char* const kDescriptor;
