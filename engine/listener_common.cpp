@@ -65,7 +65,7 @@ bool sendAll(Handle client, const std::string& data) {
 
 std::string receiveRequest(Handle client, int milliseconds) {
   std::string request;
-  char buffer[4096];
+  char buffer[1 << 16];
   for (;;) {
     std::size_t headerEnd = request.find("\r\n\r\n");
     if (headerEnd != std::string::npos) {

@@ -55,7 +55,8 @@ TEST_F(CommandTable, WordCountAndMarkerSelectTheForm) {
       // An explicit form that runs is told by its first step, reading a
       // connection file that is not there.
       row("-check " + kMarker + " u p x localhost 1 " + none, prints(unread(none)), status(-1)),
-      row("-check " + kMarker + "sales u p x localhost 1 " + none, prints(unread(none)), status(-1)),
+      row("-check " + kMarker + "sales u p x localhost 1 " + none, prints(unread(none)),
+          status(-1)),
       row("-stop " + kMarker + " u p x junk localhost 1 " + none, prints(unread(none)), status(-1)),
   });
 }
@@ -111,7 +112,7 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
   const auto launch = parts(prints(launched(kGood, "localhost:{engine}/?concurrency=5")), kFiles);
   const std::string args = kMarker + " u p x ";
   const std::string odd = "{tool}{/}my conf;$(touch ran)'x.ini";
-  std::vector<Row> rows = {
+  run({
       // A configuration that no row has made yet has no short form: on
       // Windows the path keeps the data folder's blank, so it goes in quotes.
       row("-start sales u p", prints(kDatabase + kSalesLaunch), kStartsDatabase,
@@ -139,6 +140,11 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
       row("-startdebug sales u p", exits("startvexa", 0), status(-1), kStartsDatabase,
           prints(kDatabase + "Stating Quarra server failed(ECode: 0)")),
       row("-start sales u p", exits("startvexa", -1), salesStarts),
+      // An interpreter that a signal ended did not say 0 either (cmd.exe
+      // reads the line as a command that fails with 1).
+      row("-start sales u p", prints(kDatabase + kSalesLaunch), config,
+          file("{tool}{/}templates{/}startvexa" + std::string(kScriptInterpreter.scriptSuffix),
+               "#!/bin/sh\nkill $PPID\n")),
       // Without a PATH the engine gets the tool's folders alone, and PATH is
       // unset again afterwards.
       row("-start sales u p", without("PATH"), salesStarts, records("vexa", kToolPath)),
@@ -155,13 +161,7 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
           file(odd, "CONNECTION=db\n"), prints(launched(odd, "localhost:{engine}/?concurrency=5")),
           records("vexa", "arg2=" + (kWindows ? "{short:" + odd + "}" : odd)),
           neverRecords("vexa", "arg6")),
-  };
-  // An interpreter that a signal ended did not say 0 either. Last: the
-  // script stays for the rows after.
-  if (!kWindows)
-    rows.push_back(row("-start sales u p", prints(kDatabase + kSalesLaunch), config,
-                       file("{tool}{/}templates{/}startvexa.sh", "#!/bin/sh\nkill $PPID\n")));
-  run(rows);
+  });
   EXPECT_FALSE(std::filesystem::exists(expand("{data}{/}tmp{/}ran")));
 }
 
@@ -277,8 +277,7 @@ TEST_F(CommandTable, TheTraceHidesThePasswordAndNothingElse) {
   for (const std::string password : {"p", "e", "/", "1", "localhost", "***", "u"}) {
     rows.push_back(row({"-check", "digitsGone", "u", password}, status(-1),
                        prints("Zerin service not running on host 127.0.0.1, port {gone}\n"),
-                       traces("tool folder {tool}"), traces("settings file {tool}{/}zerin.cfg"),
-                       traces("descriptor {data}{/}vexa_config.xml"),
+                       traces("settings file {tool}{/}zerin.cfg"),
                        traces("HTTP attempt 1 of 2: 127.0.0.1 port {gone}")));
     rows.push_back(row({"-delete", "local", "u", password}, answering("y"),
                        with("QUARRANODENAME", "node1"), prints(asked("local") + "\n"),
@@ -336,9 +335,8 @@ TEST_F(CommandTable, TheTraceExplainsEachOutcome) {
       row("-check missing u p", with("ZERINCTL_TRACE", ""), prints(kNotFound), status(-1)),
       row("-check a u pw#9", prints(kNotFound), status(-1),
           file("{data}{/}vexa_config.xml", "<config>\n<instance name=\"a\"</config>"),
-          traces("version "), traces("tool folder {tool}"),
-          traces("settings file {tool}{/}zerin.cfg: read"),
-          traces("data folder {data} (repository_data_directory"), traces(descriptor),
+          traces("version "), traces("settings file {tool}{/}zerin.cfg: read"),
+          traces("data folder {data} (repository_data_directory"),
           traces("malformed at line 2, column")),
       row("-stop local u pw#9", prints(kNotFound), status(-1),
           file("{tool}{/}zerin.cfg", "repository_data_directory,\"{tool}{/}none\"\n"),
@@ -350,8 +348,7 @@ TEST_F(CommandTable, TheTraceExplainsEachOutcome) {
           prints("Zerin service not running on host 127.0.0.1, port {gone}\n"),
           traces("instance \"digitsGone\": host=localhost port=1 vexahost=127.0.0.1 "
                  "vexaport={gone}"),
-          traces("HTTP attempt 1 of 2: 127.0.0.1 port {gone}"), traces("HTTP attempt 2 of 2"),
-          traces("refused")),
+          traces("HTTP attempt 2 of 2"), traces("refused")),
       row("-stop local u pw#9", prints(kStopping + kSent), sends("SHUTDOWN localhost"),
           traces("request: POST  HTTP/1.1"),
           traces("answer: status line \"HTTP/1.1 200 OK\", Content-length: 2"),

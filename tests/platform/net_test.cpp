@@ -2,8 +2,8 @@
 // each ends within its time-out instead of the system's own (a connection
 // attempt to a host whose queue is full waits minutes), and the bound does
 // not cut short a send that the peer takes.
-#include "listener.h"
 #include "platform/net.h"
+#include "listener.h"
 #include "support/network_timeouts.h"
 #include "support/scripted_peer.h"
 
@@ -21,18 +21,24 @@ using Clock = std::chrono::steady_clock;
 constexpr int kLimitMilliseconds = 300;
 // More than the system buffers between two sockets, so that a peer that
 // reads nothing leaves a send waiting.
-constexpr std::size_t kLarge = 16 << 20;
+const std::vector<char> kLarge(16 << 20, 'x');
+
+// Connects to 127.0.0.1:port as the tool does; the socket goes with the test.
+int connectTo(int port, SocketHandle* socket) {
+  std::uint32_t loopback = 0;
+  resolveFirstIPv4("127.0.0.1", &loopback);
+  return connectStream(loopback, static_cast<std::uint16_t>(port), socket);
+}
 
 // A listener that accepts nothing: a connection attempt beyond its backlog
 // goes unanswered, and the bytes of one it queued go no further than the
 // system's buffers. It closes after a few seconds whatever the test does, so
-// that a wait that lost its bound fails the test (the queued connections
-// are reset) instead of hanging it.
+// that a wait that lost its bound fails the test (the queued connections are
+// reset) instead of hanging it.
 class SilentPeer {
  public:
   explicit SilentPeer(int backlog) {
-    peer::startup();
-    if (!peer::listenOn("127.0.0.1", 0, &listener_, &port_, backlog)) ADD_FAILURE() << "listen";
+    peer::listenOn("127.0.0.1", 0, &listener_, &port_, backlog);
     closer_ = std::thread([this] {
       for (auto end = Clock::now() + std::chrono::seconds(8); !done_ && Clock::now() < end;)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -42,7 +48,6 @@ class SilentPeer {
   ~SilentPeer() {
     done_ = true;
     closer_.join();
-    peer::cleanup();
   }
   int port() const { return port_; }
 
@@ -56,55 +61,47 @@ class SilentPeer {
 class Network : public testing::Test {
  protected:
   Network() { netStartup(); }
-  ~Network() override {
-    for (SocketHandle socket : sockets_) closeSocket(socket);
-    netCleanup();
-  }
-  int connect(int port) {
-    std::uint32_t loopback = 0;
-    resolveFirstIPv4("127.0.0.1", &loopback);
-    SocketHandle socket = 0;
-    int result = connectStream(loopback, static_cast<std::uint16_t>(port), &socket);
-    if (result == 0) sockets_.push_back(socket);
-    return result;
-  }
-
+  ~Network() override { netCleanup(); }
   ShortNetworkTimeouts timeouts_{kLimitMilliseconds, kLimitMilliseconds, kLimitMilliseconds};
-  const std::vector<char> data_ = std::vector<char>(kLarge, 'x');
-  std::vector<SocketHandle> sockets_;
 };
 
 // Once its queue holds what the backlog allows, the system drops further
 // attempts without an answer.
 TEST_F(Network, AConnectionAttemptThatIsNeverAnsweredTimesOut) {
   SilentPeer peer(0);
-  int result = 0;
-  auto start = Clock::now();
-  for (int queued = 0; queued < 4 && result == 0; ++queued) {
+  SocketHandle queued[4];
+  int count = 0, result = 0;
+  Clock::time_point start;
+  do {
     start = Clock::now();
-    result = connect(peer.port());
-  }
+    result = connectTo(peer.port(), &queued[count]);
+  } while (result == 0 && ++count < 4);
   EXPECT_EQ(result, kTimedOut);
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+  while (count > 0) closeSocket(queued[--count]);
 }
 
 // The buffers may still take a little more after each send that ran out of
 // time; once they are full, nothing goes.
 TEST_F(Network, ASendThatThePeerDoesNotTakeTimesOut) {
   SilentPeer peer(1);
-  ASSERT_EQ(connect(peer.port()), 0);
+  SocketHandle socket = 0;
+  ASSERT_EQ(connectTo(peer.port(), &socket), 0);
   long sent = 0;
-  for (int i = 0; i < 10 && (sent = sendBytes(sockets_[0], data_.data(), data_.size())) > 0; ++i)
-    EXPECT_LT(sent, static_cast<long>(kLarge));
+  for (int i = 0; i < 10 && (sent = sendBytes(socket, kLarge.data(), kLarge.size())) > 0; ++i)
+    EXPECT_LT(sent, static_cast<long>(kLarge.size()));
   EXPECT_EQ(sent, kTimedOut);
+  closeSocket(socket);
 }
 
 // The send time-out bounds the whole call, so this one gets longer.
 TEST_F(Network, ASendThatThePeerTakesHandsOverAllOfIt) {
   ScriptedPeer peer({ScriptedPeer::answer("")});
   ShortNetworkTimeouts longSend(kLimitMilliseconds, 20 * 1000, kLimitMilliseconds);
-  ASSERT_EQ(connect(peer.port()), 0);
-  EXPECT_EQ(sendBytes(sockets_[0], data_.data(), data_.size()), static_cast<long>(kLarge));
+  SocketHandle socket = 0;
+  ASSERT_EQ(connectTo(peer.port(), &socket), 0);
+  EXPECT_EQ(sendBytes(socket, kLarge.data(), kLarge.size()), static_cast<long>(kLarge.size()));
+  closeSocket(socket);
 }
 
 }  // namespace

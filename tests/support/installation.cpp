@@ -82,16 +82,9 @@ Installation::Installation() {
   fs::create_directories(root_.path() / "data folder" / "tmp");
   fs::create_directories(root_.path() / "tool" / "vexa");
   const std::string suffix = kExecutableSuffix;
-  const std::string recorder = root_.native("tool/recorder" + suffix);
-  fs::copy_file(builtProgram("recorder"), recorder);
+  fs::copy_file(builtProgram("recorder"), root_.native("tool/recorder" + suffix));
   fs::copy_file(builtProgram("vexa"), root_.native("tool/vexa/vexa" + suffix));
   fs::copy_file(builtProgram("zerinctl"), root_.native("tool/zerinctl" + suffix));
-  for (const auto& script : kScripts) {
-    std::string relative = std::string("tool/") + script[0] + "/" + script[1] +
-                           kScriptInterpreter.scriptSuffix;
-    root_.write(relative, recordingScript(recorder, script[1]));
-    fs::permissions(root_.native(relative), fs::perms::owner_all, fs::perm_options::add);
-  }
 }
 
 Installation::~Installation() {
@@ -136,6 +129,13 @@ void Installation::layOut(const Row& row) {
     if (extension == ".log" || extension == ".env" || extension == ".code" ||
         extension == ".writes")
       fs::remove(entry.path());
+  }
+  const std::string recorder = root_.native("tool/recorder" + std::string(kExecutableSuffix));
+  for (const auto& script : kScripts) {
+    std::string relative = std::string("tool/") + script[0] + "/" + script[1] +
+                           kScriptInterpreter.scriptSuffix;
+    root_.write(relative, recordingScript(recorder, script[1]));
+    fs::permissions(root_.native(relative), fs::perms::owner_all, fs::perm_options::add);
   }
   // Database scripts succeed with anything but 0 and 104.
   for (const char* script : {"tool/startvexa.code", "tool/removevexa.code"})
@@ -276,7 +276,7 @@ std::vector<std::string> Installation::recordedLines(const std::string& who) con
 // Ends every engine that the rows started, by process: a tool at fault may
 // have sent one to another port than the row meant, or to another folder.
 void Installation::stopEngines() {
-  for (unsigned long id : processesUnder(root_.native())) endProcess(id);
+  endProcessesUnder(root_.native());
   std::error_code ignored;
   fs::remove(engineRecordFile(), ignored);
 }

@@ -16,7 +16,7 @@ void handToUnprivilegedUser(const std::string&) {}
 
 std::string unprivilegedCommand() { return ""; }
 
-std::vector<unsigned long> processesUnder(const std::string& folder) {
+int endProcessesUnder(const std::string& folder) {
   // Either path may hold short names; both are compared long and lowered.
   auto comparable = [](const std::string& path) {
     char full[MAX_PATH * 4];
@@ -26,23 +26,23 @@ std::vector<unsigned long> processesUnder(const std::string& folder) {
     return text;
   };
   const std::string prefix = comparable(folder) + "\\";
-  std::vector<unsigned long> found;
+  int ended = 0;
   ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = snapshot.valid() && Process32First(snapshot.get(), &entry); more;
        more = Process32Next(snapshot.get(), &entry)) {
-    ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    ScopedHandle process(OpenProcess(
+        PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+        entry.th32ProcessID));
     char name[MAX_PATH * 4];
     DWORD size = sizeof name;
-    if (!process.valid() || !QueryFullProcessImageNameA(process.get(), 0, name, &size)) continue;
-    if (comparable(name).rfind(prefix, 0) == 0) found.push_back(entry.th32ProcessID);
+    if (process.valid() && QueryFullProcessImageNameA(process.get(), 0, name, &size) &&
+        comparable(name).rfind(prefix, 0) == 0 && TerminateProcess(process.get(), 1)) {
+      // Its program and folder stay in use until it is gone.
+      WaitForSingleObject(process.get(), 5000);
+      ++ended;
+    }
   }
-  return found;
-}
-
-void endProcess(unsigned long id) {
-  ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-  if (process.valid() && TerminateProcess(process.get(), 1))
-    WaitForSingleObject(process.get(), 5000);
+  return ended;
 }

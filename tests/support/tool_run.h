@@ -36,11 +36,9 @@ struct ProcessResult {
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& input = "", bool unprivileged = false);
 
-// The processes whose program lies in `folder` or below it.
-std::vector<unsigned long> processesUnder(const std::string& folder);
-
-// Ends a process at once and waits until it is gone (a few seconds at most).
-void endProcess(unsigned long id);
+// Ends at once every process whose program lies in `folder` or below it;
+// returns how many there were.
+int endProcessesUnder(const std::string& folder);
 
 // A built executable of the project ("zerinctl", "vexa"), beside the test.
 std::string builtProgram(const std::string& name);

@@ -10,19 +10,16 @@
 
 int main() {
   namespace fs = std::filesystem;
-  int left = 0;
+  bool clean = true;
   std::error_code error;
   for (fs::directory_iterator entry(fs::temp_directory_path(), error), end; !error && entry != end;
        entry.increment(error)) {
+    const std::string folder = entry->path().string();
     if (entry->path().filename().string().rfind("zerinctl-test-", 0) != 0) continue;
-    for (unsigned long id : processesUnder(entry->path().string())) {
-      std::cout << "left running: process " << id << " from " << entry->path().string() << "\n";
-      endProcess(id);
-      ++left;
-    }
-    std::cout << "left behind: " << entry->path().string() << "\n";
-    fs::remove_all(entry->path(), error);
-    ++left;
+    std::cout << "left behind: " << folder << ", with " << endProcessesUnder(folder)
+              << " process(es) running from it\n";
+    fs::remove_all(folder, error);
+    clean = false;
   }
-  return left == 0 ? 0 : 1;
+  return clean ? 0 : 1;
 }
