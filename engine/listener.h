@@ -18,8 +18,8 @@ void startup();
 void cleanup();
 
 // Listens on host:port; port 0 picks a free port. Stores the listening
-// socket and the port it got. Connections that are not accepted queue up
-// to `backlog` (about); the system drops attempts beyond, unanswered.
+// socket and the port it got. About `backlog` connections wait to be
+// accepted; the system leaves attempts beyond them unanswered.
 bool listenOn(const std::string& host, std::uint16_t port, Handle* listener,
               std::uint16_t* boundPort, int backlog = 16);
 

@@ -277,7 +277,6 @@ TEST_F(CommandTable, TheTraceHidesThePasswordAndNothingElse) {
   for (const std::string password : {"p", "e", "/", "1", "localhost", "***", "u"}) {
     rows.push_back(row({"-check", "digitsGone", "u", password}, status(-1),
                        prints("Zerin service not running on host 127.0.0.1, port {gone}\n"),
-                       traces("settings file {tool}{/}zerin.cfg"),
                        traces("HTTP attempt 1 of 2: 127.0.0.1 port {gone}")));
     rows.push_back(row({"-delete", "local", "u", password}, answering("y"),
                        with("QUARRANODENAME", "node1"), prints(asked("local") + "\n"),

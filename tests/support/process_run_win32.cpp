@@ -17,13 +17,9 @@ void handToUnprivilegedUser(const std::string&) {}
 std::string unprivilegedCommand() { return ""; }
 
 int endProcessesUnder(const std::string& folder) {
-  // Either path may hold short names; both are compared long and lowered.
-  auto comparable = [](const std::string& path) {
-    char full[MAX_PATH * 4];
-    DWORD length = GetLongPathNameA(path.c_str(), full, sizeof full);
-    std::string text = length > 0 && length < sizeof full ? full : path;
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
+  auto comparable = [](std::string path) {
+    for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return path;
   };
   const std::string prefix = comparable(folder) + "\\";
   int ended = 0;
@@ -32,9 +28,9 @@ int endProcessesUnder(const std::string& folder) {
   entry.dwSize = sizeof entry;
   for (BOOL more = snapshot.valid() && Process32First(snapshot.get(), &entry); more;
        more = Process32Next(snapshot.get(), &entry)) {
-    ScopedHandle process(OpenProcess(
-        PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
-        entry.th32ProcessID));
+    ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE |
+                                         SYNCHRONIZE,
+                                     FALSE, entry.th32ProcessID));
     char name[MAX_PATH * 4];
     DWORD size = sizeof name;
     if (process.valid() && QueryFullProcessImageNameA(process.get(), 0, name, &size) &&
