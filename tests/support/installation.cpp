@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -55,11 +54,20 @@ std::vector<std::string> lines(const std::string& text) {
   return result;
 }
 
+// The text after each `open` in `text` up to the next `close`, one after the other.
+std::vector<std::string> between(const std::string& text, const std::string& open, char close) {
+  std::vector<std::string> found;
+  for (size_t at = text.find(open); at != std::string::npos; at = text.find(open, at)) {
+    at += open.size();
+    found.push_back(text.substr(at, text.find(close, at) - at));
+  }
+  return found;
+}
+
 std::string instanceNames(const std::string& descriptor) {
-  static const std::regex kName("name=\"([^\"]*)\"");
   std::string names;
-  for (std::sregex_iterator i(descriptor.begin(), descriptor.end(), kName), end; i != end; ++i)
-    names += (names.empty() ? "" : ",") + (*i)[1].str();
+  for (const std::string& name : between(descriptor, "name=\"", '"'))
+    names += (names.empty() ? "" : ",") + name;
   return names;
 }
 
@@ -234,12 +242,10 @@ void Installation::check(const Row& row, size_t index, const Outcome& outcome) {
 
   std::vector<std::string> requests;
   std::vector<std::string> all = peer_.requests();
-  static const std::regex kRequest("Host: ([^\r]*)[\\s\\S]*<NAME>([^<]*)</NAME>");
-  for (size_t i = outcome.requestsBefore; i < all.size(); ++i) {
-    std::smatch found;
-    std::regex_search(all[i], found, kRequest);
-    requests.push_back(found[2].str() + " " + found[1].str());
-  }
+  auto first = [](const std::vector<std::string>& found) { return found.empty() ? "" : found[0]; };
+  for (size_t i = outcome.requestsBefore; i < all.size(); ++i)
+    requests.push_back(first(between(all[i], "<NAME>", '<')) + " " +
+                       first(between(all[i], "Host: ", '\r')));
   EXPECT_EQ(requests, row.requests) << where;
 
   std::vector<std::string> scripts;
