@@ -140,8 +140,8 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
       row("-startdebug sales u p", exits("startvexa", 0), status(-1), kStartsDatabase,
           prints(kDatabase + "Stating Quarra server failed(ECode: 0)")),
       row("-start sales u p", exits("startvexa", -1), salesStarts),
-      // An interpreter that a signal ended did not say 0 either (cmd.exe
-      // reads the line as a command that fails with 1).
+      // An interpreter that a signal ended did not say 0 either (to cmd.exe
+      // the lines are unknown commands, whose code is no failure either).
       row("-start sales u p", prints(kDatabase + kSalesLaunch), config,
           file("{tool}{/}templates{/}startvexa" + std::string(kScriptInterpreter.scriptSuffix),
                "#!/bin/sh\nkill $PPID\n")),

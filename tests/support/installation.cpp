@@ -280,7 +280,7 @@ std::vector<std::string> Installation::recordedLines(const std::string& who) con
 }
 
 // Ends every engine that the rows started, by process: a tool at fault may
-// have sent one to another port than the row meant, or to another folder.
+// have given one another port or working folder than the row meant.
 void Installation::stopEngines() {
   endProcessesUnder(root_.native());
   std::error_code ignored;
