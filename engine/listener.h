@@ -18,9 +18,10 @@ void startup();
 void cleanup();
 
 // Listens on host:port; port 0 picks a free port. Stores the listening
-// socket and the port it got.
+// socket and the port it got. About `backlog` connections wait to be
+// accepted; the system leaves attempts beyond them unanswered.
 bool listenOn(const std::string& host, std::uint16_t port, Handle* listener,
-              std::uint16_t* boundPort);
+              std::uint16_t* boundPort, int backlog = 16);
 
 // Waits up to `milliseconds` (-1: without limit) for a connection.
 bool acceptClient(Handle listener, Handle* client, int milliseconds);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 namespace peer {
 
@@ -22,6 +23,28 @@ std::string lowered(std::string text) {
 }
 
 }  // namespace
+
+bool listenOn(const std::string& host, std::uint16_t port, Handle* listener,
+              std::uint16_t* boundPort, int backlog) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return false;
+  sockaddr_in address{};
+  std::memcpy(&address, found->ai_addr, sizeof address);
+  freeaddrinfo(found);
+  address.sin_port = htons(port);
+  Handle s = 0;
+  if (!openStream(&s)) return false;
+  if (!bindAndListen(s, &address, backlog)) {
+    closeHandle(s);
+    return false;
+  }
+  *listener = s;
+  *boundPort = ntohs(address.sin_port);
+  return true;
+}
 
 bool acceptClient(Handle listener, Handle* client, int milliseconds) {
   return readable(listener, milliseconds) && acceptWaiting(listener, client);
@@ -42,7 +65,7 @@ bool sendAll(Handle client, const std::string& data) {
 
 std::string receiveRequest(Handle client, int milliseconds) {
   std::string request;
-  char buffer[4096];
+  char buffer[1 << 16];
   for (;;) {
     std::size_t headerEnd = request.find("\r\n\r\n");
     if (headerEnd != std::string::npos) {

@@ -2,14 +2,8 @@
 #include "listener.h"
 #include "socket_calls.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
-
-#include <cstring>
 
 namespace peer {
 
@@ -28,33 +22,20 @@ void startup() {}
 
 void cleanup() {}
 
-bool listenOn(const std::string& host, std::uint16_t port, Handle* listener,
-              std::uint16_t* boundPort) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return false;
-  sockaddr_in address{};
-  std::memcpy(&address, found->ai_addr, sizeof address);
-  freeaddrinfo(found);
-  address.sin_port = htons(port);
-
-  int s = socket(AF_INET, SOCK_STREAM, 0);
+bool openStream(Handle* socket) {
+  int s = ::socket(AF_INET, SOCK_STREAM, 0);
   if (s < 0) return false;
-  // A peer started again on the port of one just gone must not wait out
-  // the old connections' TIME_WAIT.
   int on = 1;
   setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  socklen_t length = sizeof address;
-  if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(s, 16) != 0 ||
-      getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    close(s);
-    return false;
-  }
-  *listener = static_cast<Handle>(s);
-  *boundPort = ntohs(address.sin_port);
+  *socket = static_cast<Handle>(s);
   return true;
+}
+
+bool bindAndListen(Handle socket, sockaddr_in* address, int backlog) {
+  socklen_t length = sizeof *address;
+  return bind(native(socket), reinterpret_cast<sockaddr*>(address), sizeof *address) == 0 &&
+         listen(native(socket), backlog) == 0 &&
+         getsockname(native(socket), reinterpret_cast<sockaddr*>(address), &length) == 0;
 }
 
 bool acceptWaiting(Handle listener, Handle* client) {

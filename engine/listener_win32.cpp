@@ -4,8 +4,6 @@
 
 #include "platform/windows_headers.h"
 
-#include <cstring>
-
 namespace peer {
 
 namespace {
@@ -30,31 +28,20 @@ void startup() {
 
 void cleanup() { WSACleanup(); }
 
-bool listenOn(const std::string& host, std::uint16_t port, Handle* listener,
-              std::uint16_t* boundPort) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return false;
-  sockaddr_in address{};
-  std::memcpy(&address, found->ai_addr, sizeof address);
-  freeaddrinfo(found);
-  address.sin_port = htons(port);
-
-  // No SO_REUSEADDR here: on Windows it would let a second listener take
-  // over a port that is still in use.
-  SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+// No SO_REUSEADDR here: on Windows it would let a second listener take over
+// a port that is still in use.
+bool openStream(Handle* socket) {
+  SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
   if (s == INVALID_SOCKET) return false;
-  int length = sizeof address;
-  if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(s, 16) != 0 ||
-      getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    closesocket(s);
-    return false;
-  }
-  *listener = static_cast<Handle>(s);
-  *boundPort = ntohs(address.sin_port);
+  *socket = static_cast<Handle>(s);
   return true;
+}
+
+bool bindAndListen(Handle socket, sockaddr_in* address, int backlog) {
+  int length = sizeof *address;
+  return bind(native(socket), reinterpret_cast<sockaddr*>(address), sizeof *address) == 0 &&
+         listen(native(socket), backlog) == 0 &&
+         getsockname(native(socket), reinterpret_cast<sockaddr*>(address), &length) == 0;
 }
 
 bool acceptWaiting(Handle listener, Handle* client) {

@@ -4,10 +4,18 @@
 #pragma once
 
 #include "listener.h"
+#include "platform/socket_headers.h"
 
 #include <cstddef>
 
 namespace peer {
+
+// A new stream socket, ready to be bound to a port that a listener just
+// gone may have left in TIME_WAIT.
+bool openStream(Handle* socket);
+
+// bind, then listen; on success `address` holds the address it got.
+bool bindAndListen(Handle socket, sockaddr_in* address, int backlog);
 
 // Whether `socket` has a byte or a connection waiting within `milliseconds`
 // (-1: without limit).

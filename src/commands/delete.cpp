@@ -35,7 +35,7 @@ int deleteRepository(const std::string& toolFolder, const std::string& name) {
   const std::string descriptor = getDescriptorPath(toolFolder);
   RepositoryInstance instance;
   std::string reason;
-  switch (removeRepositoryInstance(descriptor, name, instance, &reason)) {
+  switch (removeRepositoryInstance(descriptor, name, instance, reason)) {
     case Removal::kNotRewritten:
       // The database must not go while the descriptor still names it: the
       // next start would run an engine on a database that is not there.

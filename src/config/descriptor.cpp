@@ -270,7 +270,7 @@ bool lookUp(const std::string& descriptor, const std::string& name, RepositoryIn
 
 // Writes the root element (no declaration, nothing outside it), without a
 // terminator or a trailing newline, in place of the descriptor.
-bool writeDescriptor(const std::string& descriptor, const DOMElement* root, std::string* reason) {
+bool writeDescriptor(const std::string& descriptor, const DOMElement* root, std::string& reason) {
   XmlName core("LS");
   DOMImplementation* implementation = DOMImplementationRegistry::getDOMImplementation(core.get());
   std::unique_ptr<DOMLSSerializer, void (*)(DOMLSSerializer*)> writer(
@@ -302,7 +302,7 @@ bool writeDescriptor(const std::string& descriptor, const DOMElement* root, std:
   }
   trace("descriptor could not be rewritten: %s failed: %s; the old one is kept",
         failure.step.c_str(), failure.reason.c_str());
-  *reason = failure.reason;
+  reason = failure.reason;
   return false;
 }
 
@@ -323,7 +323,7 @@ class DescriptorParser : public XercesDOMParser {
 };
 
 Removal removeInstance(const std::string& descriptor, const std::string& name,
-                       RepositoryInstance& instance, std::string* reason) {
+                       RepositoryInstance& instance, std::string& reason) {
   DescriptorParser parser;
   parser.setValidationScheme(XercesDOMParser::Val_Never);
   parser.setDoNamespaces(false);
@@ -428,7 +428,7 @@ bool listRepositoryInstances(const std::string& descriptor, bool withInstances,
 }
 
 Removal removeRepositoryInstance(const std::string& descriptor, const std::string& name,
-                                 RepositoryInstance& instance, std::string* reason) {
+                                 RepositoryInstance& instance, std::string& reason) {
   // Two deletes at once must not both edit the same old descriptor: the
   // later replacement would bring back what the earlier one removed. A
   // holder takes milliseconds; one that takes far longer is stuck, and the
@@ -452,5 +452,5 @@ bool findRepositoryInstance(const std::string& toolFolder, const std::string& na
   std::string descriptor = getDescriptorPath(toolFolder);
   if (lookupOnly) return lookUpRepositoryInstance(descriptor, name, instance);
   std::string reason;
-  return removeRepositoryInstance(descriptor, name, instance, &reason) == Removal::kRemoved;
+  return removeRepositoryInstance(descriptor, name, instance, reason) == Removal::kRemoved;
 }

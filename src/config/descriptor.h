@@ -56,7 +56,7 @@ enum class Removal {
 // element alone, in UTF-8. For kNotRewritten, `reason` gets the system's
 // text.
 Removal removeRepositoryInstance(const std::string& descriptor, const std::string& name,
-                                 RepositoryInstance& instance, std::string* reason);
+                                 RepositoryInstance& instance, std::string& reason);
 
 // The descriptor of `toolFolder`'s installation, looked up, or with
 // `lookupOnly` clear, the instance removed; true when it was found (and,

@@ -18,9 +18,9 @@ std::string joinOptional(const std::string& folder, const char* name) {
 
 }  // namespace
 
-const std::string soPinTemplate = join("templates", "SOPIN.txt");
-const std::string vexaIniTemplate = join("templates", "vexa.ini");
-const std::string validSoPinTemplate = join("templates", "Valid-SOPIN.txt");
+const std::string kSoPinTemplate = join("templates", "SOPIN.txt");
+const std::string kVexaIniTemplate = join("templates", "vexa.ini");
+const std::string kValidSoPinTemplate = join("templates", "Valid-SOPIN.txt");
 
 std::string getCommonDataFolder() {
   std::string folder = commonAppDataFolder();

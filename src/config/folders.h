@@ -6,9 +6,9 @@
 
 #include <string>
 
-extern const std::string soPinTemplate;       // templates<sep>SOPIN.txt
-extern const std::string vexaIniTemplate;     // templates<sep>vexa.ini
-extern const std::string validSoPinTemplate;  // templates<sep>Valid-SOPIN.txt
+extern const std::string kSoPinTemplate;       // templates<sep>SOPIN.txt
+extern const std::string kVexaIniTemplate;     // templates<sep>vexa.ini
+extern const std::string kValidSoPinTemplate;  // templates<sep>Valid-SOPIN.txt
 
 // The machine-wide application data folder and the service's tail below it.
 std::string getCommonDataFolder();

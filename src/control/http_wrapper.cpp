@@ -105,8 +105,12 @@ int HttpWrapper::httpPost(const std::string& host, int port, const std::string& 
     if (!connected) continue;
     if (request.empty()) request = formatRequest(path, hostName, body);
     trace("request: %s", request.substr(0, request.find('\r')).c_str());
-    if (sendBytes(socketHandle, request.data(), request.size()) == -1) {
-      trace("sending the request failed");
+    long sent = sendBytes(socketHandle, request.data(), request.size());
+    if (sent != static_cast<long>(request.size())) {
+      if (sent == kTimedOut)
+        trace("the peer took no byte within %d ms (time-out)", sendTimeoutMilliseconds());
+      else
+        trace("sending the request failed");
       disconnect();
       continue;
     }

@@ -11,7 +11,6 @@ constexpr int kReplaceWaitMilliseconds = 2000;
 
 bool failed(FileFailure* failure, const std::string& step, DWORD code) {
   std::string text = systemText(code);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   failure->step = step;
   failure->reason = text.empty() ? "error " + std::to_string(code) : text;
   return false;

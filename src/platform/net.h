@@ -1,9 +1,11 @@
 // Blocking IPv4 TCP sockets for the service control channel.
 //
 // Every operation that can fail returns false (or a negative count) and
-// leaves nothing open that the caller did not already own. Waits are
-// bounded: a connection attempt by the connect time-out, each wait for
-// received bytes by the receive time-out (see setNetworkTimeouts).
+// leaves nothing open that the caller did not already own. Every wait is
+// bounded, so that no command hangs on a peer that has stopped answering: a
+// connection attempt by the connect time-out (10 s), each send by the send
+// time-out and each wait for received bytes by the receive time-out (30 s
+// each).
 #pragma once
 
 #include <cstdint>
@@ -21,7 +23,7 @@ void netCleanup();
 // given as a name or as dotted digits.
 bool resolveFirstIPv4(const std::string& host, std::uint32_t* address);
 
-// What a wait that ran out gives, for connections and receives alike.
+// What a wait that ran out gives, for connections, sends and receives alike.
 constexpr int kTimedOut = -2;
 
 // Creates a stream socket and connects it to address (network byte order)
@@ -30,7 +32,9 @@ constexpr int kTimedOut = -2;
 // not answer within the connect time-out, -1 for any other failure.
 int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socket);
 
-// One send call: the count sent, or -1.
+// One send call: the count sent (all of `size` unless the send time-out ran
+// out on the way), kTimedOut when the peer took no byte within it, -1 on an
+// error.
 long sendBytes(SocketHandle socket, const char* data, std::size_t size);
 
 // One receive: the count received, 0 when the peer closed, -1 on an error,
@@ -42,7 +46,7 @@ void closeSocket(SocketHandle socket);
 // A second handle on the same connection, to be closed on its own.
 bool duplicateSocket(SocketHandle socket, SocketHandle* copy);
 
-// Time-outs in milliseconds for every later connection attempt and receive.
-void setNetworkTimeouts(int connectMilliseconds, int receiveMilliseconds);
+// The time-outs in milliseconds, for the trace.
 int connectTimeoutMilliseconds();
+int sendTimeoutMilliseconds();
 int receiveTimeoutMilliseconds();

@@ -1,13 +1,5 @@
 #include "platform/net.h"
-
-#ifdef _WIN32
-#include "platform/windows_headers.h"
-#else
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#endif
+#include "platform/socket_headers.h"
 
 #include <cstring>
 #include <mutex>
@@ -15,18 +7,25 @@
 namespace {
 
 // No command may wait on the network forever.
-int gConnectTimeout = 10 * 1000;
-int gReceiveTimeout = 30 * 1000;
+struct {
+  int connect = 10 * 1000;
+  int send = 30 * 1000;
+  int receive = 30 * 1000;
+} timeouts;
 
 }  // namespace
 
-void setNetworkTimeouts(int connectMilliseconds, int receiveMilliseconds) {
-  gConnectTimeout = connectMilliseconds;
-  gReceiveTimeout = receiveMilliseconds;
+// Declared for the tests alone (tests/support/network_timeouts.h), which
+// cannot wait the tool's own time-outs out.
+void setNetworkTimeouts(int connectMilliseconds, int sendMilliseconds, int receiveMilliseconds) {
+  timeouts.connect = connectMilliseconds;
+  timeouts.send = sendMilliseconds;
+  timeouts.receive = receiveMilliseconds;
 }
 
-int connectTimeoutMilliseconds() { return gConnectTimeout; }
-int receiveTimeoutMilliseconds() { return gReceiveTimeout; }
+int connectTimeoutMilliseconds() { return timeouts.connect; }
+int sendTimeoutMilliseconds() { return timeouts.send; }
+int receiveTimeoutMilliseconds() { return timeouts.receive; }
 
 bool resolveFirstIPv4(const std::string& host, std::uint32_t* address) {
   // The answer lies in storage that POSIX systems share between threads, so

@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -49,6 +50,10 @@ int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socke
     ok = ok && getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
   }
   ok = ok && fcntl(s, F_SETFL, flags) == 0;
+  // A send blocks while the peer takes nothing; the system ends it in time.
+  const int sendLimit = sendTimeoutMilliseconds();
+  timeval limit{sendLimit / 1000, (sendLimit % 1000) * 1000};
+  ok = ok && setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) == 0;
   if (!ok) {
     close(s);
     return timedOut ? kTimedOut : -1;
@@ -63,7 +68,8 @@ long sendBytes(SocketHandle socket, const char* data, std::size_t size) {
   do {
     sent = send(fd(socket), data, size, MSG_NOSIGNAL);
   } while (sent < 0 && errno == EINTR);
-  return sent < 0 ? -1 : static_cast<long>(sent);
+  if (sent < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? kTimedOut : -1;
+  return static_cast<long>(sent);
 }
 
 long receiveBytes(SocketHandle socket, char* buffer, std::size_t size) {

@@ -49,6 +49,10 @@ int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socke
   }
   u_long blocking = 0;
   ok = ok && ioctlsocket(s, FIONBIO, &blocking) == 0;
+  // A send blocks while the peer takes nothing; the system ends it in time.
+  DWORD sendLimit = static_cast<DWORD>(sendTimeoutMilliseconds());
+  ok = ok && setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendLimit),
+                        sizeof sendLimit) == 0;
   if (!ok) {
     closesocket(s);
     return timedOut ? kTimedOut : -1;
@@ -59,7 +63,8 @@ int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socke
 
 long sendBytes(SocketHandle socket, const char* data, std::size_t size) {
   int sent = send(native(socket), data, static_cast<int>(size), 0);
-  return sent == SOCKET_ERROR ? -1 : sent;
+  if (sent == SOCKET_ERROR) return WSAGetLastError() == WSAETIMEDOUT ? kTimedOut : -1;
+  return sent;
 }
 
 long receiveBytes(SocketHandle socket, char* buffer, std::size_t size) {

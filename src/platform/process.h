@@ -2,8 +2,8 @@
 // scripts, through the platform's command interpreter and waited for.
 //
 // Nothing here prints. A refused start returns false and leaves the system's
-// reason in `error`, worded as the system words it and ending with a line
-// end (empty when the system has no text for it).
+// reason in `error`, worded as the system words it, without its line end
+// (empty when the system has no text for it).
 #pragma once
 
 #include <string>

@@ -22,7 +22,7 @@ const char* const kExecutableSuffix = "";
 
 namespace {
 
-std::string reason(int error) { return std::string(std::strerror(error)) + "\n"; }
+std::string reason(int error) { return std::strerror(error); }
 
 // The words of `text` as /bin/sh would split them before any expansion:
 // blanks separate, a backslash keeps the next character, single quotes keep

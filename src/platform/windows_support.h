@@ -34,8 +34,8 @@ class ScopedHandle {
   HANDLE handle_;
 };
 
-// The system's text for `code` in the neutral language, with the line end the
-// system gives it; empty when it has none.
+// The system's text for `code` in the neutral language, without the line end
+// the system gives it; empty when it has none.
 inline std::string systemText(DWORD code) {
   char* text = nullptr;
   DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
@@ -43,5 +43,6 @@ inline std::string systemText(DWORD code) {
                                 reinterpret_cast<char*>(&text), 0, nullptr);
   std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
   if (text != nullptr) LocalFree(text);
+  while (!result.empty() && (result.back() == '\n' || result.back() == '\r')) result.pop_back();
   return result;
 }

@@ -27,7 +27,10 @@ bool launchProcess(const std::string& executablePath, const std::string& argumen
     return true;
   }
   trace("launch refused");
-  // The system's text carries its own line end; "<unknown>" has none.
-  printOut("[error] %s", error.empty() ? "<unknown>" : error.c_str());
+  // "<unknown>" goes without a line end, as installer scripts know it.
+  if (error.empty())
+    printOut("[error] <unknown>");
+  else
+    printOut("[error] %s\n", error.c_str());
   return false;
 }

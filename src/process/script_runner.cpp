@@ -19,7 +19,6 @@ int runScript(const std::string& scriptPath, const ScriptArguments& arguments, b
     trace("  with PATH=%s", path.c_str());
   }
   if (!runThroughInterpreter(scriptPath + " " + arguments.text, showWindow, &exitCode, &error)) {
-    while (!error.empty() && (error.back() == '\n' || error.back() == '\r')) error.pop_back();
     printOut("[error] cannot start the command interpreter %s: %s\n", kScriptInterpreter.program,
              error.empty() ? "<unknown>" : error.c_str());
   }

@@ -18,8 +18,8 @@ const char kListFile[] = "saltListFile.txt";
 // The vexa folder and the two templates that every salt script begins with.
 std::vector<std::string> storePaths(const std::string& toolFolder) {
   return {shortPath(quotedJoin(toolFolder, "vexa")),
-          shortPath(quotedJoin(toolFolder, soPinTemplate)),
-          shortPath(quotedJoin(toolFolder, vexaIniTemplate))};
+          shortPath(quotedJoin(toolFolder, kSoPinTemplate)),
+          shortPath(quotedJoin(toolFolder, kVexaIniTemplate))};
 }
 
 std::vector<SaltEntry> readListFile(const std::string& path) {
@@ -69,7 +69,7 @@ SaltMove saltMove(const std::string& toolFolder, SaltDirection direction) {
   // The export has an empty text where the import has the Valid-SOPIN
   // template; the interpreter reads the two spaces around it as one.
   move.leadingArguments.push_back(direction == SaltDirection::kImport
-                                      ? shortPath(quotedJoin(toolFolder, validSoPinTemplate))
+                                      ? shortPath(quotedJoin(toolFolder, kValidSoPinTemplate))
                                       : "");
   return move;
 }

@@ -13,9 +13,6 @@
 // says what each part means and which placeholders {...} the texts may hold.
 #include "support/installation.h"
 
-#include "platform/process.h"
-#include "support/tool_run.h"
-
 #include "listener.h"
 
 #include <chrono>
@@ -25,10 +22,9 @@
 
 namespace {
 
-const std::string kUsage = "Incorrect usage\n";
 const std::string kDeleteUsage =
     "Invalid parameters\nUsage: delete_repository[.sh/.bat] <repository-name>\n";
-const std::string kM = "_VEXADEFAULT_";
+const std::string kMarker = "_VEXADEFAULT_";
 const std::string kStopping = "Stopping local Zerin service\n";
 const std::string kSent = "Shutdown command sent to Zerin service\n";
 const std::string kNotFound = "Cannot find repository details\n";
@@ -51,21 +47,21 @@ TEST_F(CommandTable, WordCountAndMarkerSelectTheForm) {
       row("-delete", prints(kDeleteUsage), status(-2)),
       row("-stop local", kWrongUsage),
       row("-START local u p", kWrongUsage),
-      row("-Stop local u p", kWrongUsage),
       row("-status local u p", kWrongUsage),
       row("-check local u p x", kWrongUsage),
-      row("-stop " + kM + " u p x h 1", kWrongUsage),
-      row("-start " + kM + " u p x h 1", kWrongUsage),
-      row("-check " + kM + " u p x h 1 f y z", kWrongUsage),
-      row("-check " + kM.substr(0, kM.size() - 1) + " u p x h 1 f", kWrongUsage),
+      row("-stop " + kMarker + " u p x h 1", kWrongUsage),
+      row("-start " + kMarker + " u p x h 1", kWrongUsage),
+      row("-check " + kMarker + " u p x h 1 f y z", kWrongUsage),
+      row("-check " + kMarker.substr(0, kMarker.size() - 1) + " u p x h 1 f", kWrongUsage),
       row("-stop _vexadefault_ u p x h 1 f", kWrongUsage),
       row("-importsalt a b", kWrongUsage),
       row("-exportsalt -all", kWrongUsage),
       // An explicit form that runs is told by its first step, reading a
       // connection file that is not there.
-      row("-check " + kM + " u p x localhost 1 " + none, prints(unread(none)), status(-1)),
-      row("-check " + kM + "sales u p x localhost 1 " + none, prints(unread(none)), status(-1)),
-      row("-stop " + kM + " u p x junk localhost 1 " + none, prints(unread(none)), status(-1)),
+      row("-check " + kMarker + " u p x localhost 1 " + none, prints(unread(none)), status(-1)),
+      row("-check " + kMarker + "sales u p x localhost 1 " + none, prints(unread(none)),
+          status(-1)),
+      row("-stop " + kMarker + " u p x junk localhost 1 " + none, prints(unread(none)), status(-1)),
   });
 }
 
@@ -75,7 +71,7 @@ TEST_F(CommandTable, StopStopsOnlyLocalServicesAndCheckPingsAnyHost) {
   const auto running = parts(prints("Zerin service is running on host localhost, port {up}\n"),
                              kFiles);
   const auto stopped = parts(prints(kStopping + kSent), sends("SHUTDOWN localhost"), kFiles);
-  const std::string stop = "-stop " + kM + " u p x ", check = "-check " + kM + " u p x ";
+  const std::string stop = "-stop " + kMarker + " u p x ", check = "-check " + kMarker + " u p x ";
   run({
       row("-stop localGone u p",
           prints(kStopping + "Error sending shutdown command to Zerin service\n")),
@@ -118,7 +114,7 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
                             file("{data}{/}conf{/}engine.ini", "x"));
   const auto salesStarts = parts(prints(kDatabase + kSalesLaunch), kStartsDatabase, config);
   const auto launch = parts(prints(launched(kGood, "localhost:{engine}/?concurrency=5")), kFiles);
-  const std::string args = kM + " u p x ";
+  const std::string args = kMarker + " u p x ";
   const std::string odd = "{tool}{/}my conf;$(touch ran)'x.ini";
   run({
       // A configuration that no row has made yet has no short form: on
@@ -148,6 +144,11 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
       row("-startdebug sales u p", exits("startvexa", 0), status(-1), kStartsDatabase,
           prints(kDatabase + "Stating Quarra server failed(ECode: 0)")),
       row("-start sales u p", exits("startvexa", -1), salesStarts),
+      // An interpreter that a signal ended did not say 0 either (to cmd.exe
+      // the lines are unknown commands, whose code is no failure either).
+      row("-start sales u p", prints(kDatabase + kSalesLaunch), config,
+          file("{tool}{/}templates{/}startvexa" + std::string(kScriptInterpreter.scriptSuffix),
+               "#!/bin/sh\nkill $PPID\n")),
       // Without a PATH the engine gets the tool's folders alone, and PATH is
       // unset again afterwards.
       row("-start sales u p", without("PATH"), salesStarts, records("vexa", kToolPath)),
@@ -155,13 +156,12 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
           prints("{engine}\n" + launched(kGood, "localhost:{engine}/?concurrency=5")),
           records("vexa", "VEXAUSER=u"), records("vexa", "VEXAPASSWD=p")),
       row("-start " + args + "7 localhost {engine} " + kGood, launch),
-      row("-startdebug " + args + "localhost {engine} " + kGood, launch),
       row("-startdebug " + args + "7 localhost {engine}x " + kGood, launch),
       row("-start " + args + "localhost {engine} " + kBare, prints("{engine}\n" + unread(kBare)),
           status(-1), kFiles),
       // The engine is started without an interpreter, so a path that holds
       // interpreter syntax reaches it as one word and runs nothing.
-      row({"-start", kM, "u", "p", "x", "7", "localhost", "{engine}", odd},
+      row({"-start", kMarker, "u", "p", "x", "7", "localhost", "{engine}", odd},
           file(odd, "CONNECTION=db\n"), prints(launched(odd, "localhost:{engine}/?concurrency=5")),
           records("vexa", "arg2=" + (kWindows ? "{short:" + odd + "}" : odd)),
           neverRecords("vexa", "arg6")),
@@ -208,8 +208,6 @@ TEST_F(CommandTable, DeleteAsksThenRemovesTheEntryAndRunsTheRemovalScript) {
           prints(asked("local") + "\nNot Set Quarra home directory\n"), status(-1)),
       row("-delete local", answering("y"), exits("removevexa", 0), kLocalRemoved,
           prints(asked("local") + "\nStating Quarra server failed(ECode: 0)"), status(-1)),
-      row("-delete local", answering("y"), exits("removevexa", -1), kLocalRemoved,
-          prints(asked("local") + "\n")),
   });
   EXPECT_FALSE(std::filesystem::exists(expand(stale)));
   EXPECT_TRUE(std::filesystem::exists(expand(other)));
@@ -283,8 +281,6 @@ TEST_F(CommandTable, TheTraceHidesThePasswordAndNothingElse) {
   for (const std::string password : {"p", "e", "/", "1", "localhost", "***", "u"}) {
     rows.push_back(row({"-check", "digitsGone", "u", password}, status(-1),
                        prints("Zerin service not running on host 127.0.0.1, port {gone}\n"),
-                       traces("tool folder {tool}"), traces("settings file {tool}{/}zerin.cfg"),
-                       traces("descriptor {data}{/}vexa_config.xml"),
                        traces("HTTP attempt 1 of 2: 127.0.0.1 port {gone}")));
     rows.push_back(row({"-delete", "local", "u", password}, answering("y"),
                        with("QUARRANODENAME", "node1"), prints(asked("local") + "\n"),
@@ -342,9 +338,8 @@ TEST_F(CommandTable, TheTraceExplainsEachOutcome) {
       row("-check missing u p", with("ZERINCTL_TRACE", ""), prints(kNotFound), status(-1)),
       row("-check a u pw#9", prints(kNotFound), status(-1),
           file("{data}{/}vexa_config.xml", "<config>\n<instance name=\"a\"</config>"),
-          traces("version "), traces("tool folder {tool}"),
-          traces("settings file {tool}{/}zerin.cfg: read"),
-          traces("data folder {data} (repository_data_directory"), traces(descriptor),
+          traces("version "), traces("settings file {tool}{/}zerin.cfg: read"),
+          traces("data folder {data} (repository_data_directory"),
           traces("malformed at line 2, column")),
       row("-stop local u pw#9", prints(kNotFound), status(-1),
           file("{tool}{/}zerin.cfg", "repository_data_directory,\"{tool}{/}none\"\n"),
@@ -356,8 +351,7 @@ TEST_F(CommandTable, TheTraceExplainsEachOutcome) {
           prints("Zerin service not running on host 127.0.0.1, port {gone}\n"),
           traces("instance \"digitsGone\": host=localhost port=1 vexahost=127.0.0.1 "
                  "vexaport={gone}"),
-          traces("HTTP attempt 1 of 2: 127.0.0.1 port {gone}"), traces("HTTP attempt 2 of 2"),
-          traces("refused")),
+          traces("HTTP attempt 2 of 2"), traces("refused")),
       row("-stop local u pw#9", prints(kStopping + kSent), sends("SHUTDOWN localhost"),
           traces("request: POST  HTTP/1.1"),
           traces("answer: status line \"HTTP/1.1 200 OK\", Content-length: 2"),

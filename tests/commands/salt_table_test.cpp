@@ -4,16 +4,12 @@
 // those of command_table_test.cpp.
 #include "support/installation.h"
 
-#include "support/tool_run.h"
-
-#include <algorithm>
 #include <filesystem>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kUsage = "Incorrect usage\n";
 const std::string kImported = "Import salt finished.\n";
 const std::string kExported = "Export salt finished.\n";
 std::string importFailed(const std::string& name) {
@@ -65,12 +61,9 @@ TEST_F(SaltTable, OneSaltGoesThroughItsScriptWithTheSaltSearchPath) {
   });
 }
 
-// The index as written, less the carriage returns that text mode puts
-// before each line end on Windows.
+// The index as written, in whatever mode the platform writes text.
 std::string indexIn(const std::string& folder) {
-  std::string text = readFile(folder + "/vexaexportSaltIndex.txt");
-  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-  return text;
+  return lineFeedsOnly(readFile(folder + "/vexaexportSaltIndex.txt"));
 }
 
 // The listing's lines lose their blanks and line ends; blank ones are no salts.

@@ -131,7 +131,7 @@ TEST_F(Descriptor, FailedRewriteKeepsTheOldDescriptorAndSaysWhy) {
   std::string reason;
   setEnvironment("ZERINCTL_TRACE", "1");
   testing::internal::CaptureStderr();
-  EXPECT_EQ(removeRepositoryInstance(descriptor, "b", instance, &reason), Removal::kNotRewritten);
+  EXPECT_EQ(removeRepositoryInstance(descriptor, "b", instance, reason), Removal::kNotRewritten);
   const std::string traced = testing::internal::GetCapturedStderr();
   setEnvironment("ZERINCTL_TRACE", "");
   // The trace names the step that failed.
@@ -154,7 +154,7 @@ TEST_F(Descriptor, ReplacementThatARunningReaderBlocksGivesUpOnWindows) {
   std::ifstream reader(descriptor);
   RepositoryInstance instance;
   std::string reason;
-  EXPECT_EQ(removeRepositoryInstance(descriptor, "b", instance, &reason), Removal::kNotRewritten);
+  EXPECT_EQ(removeRepositoryInstance(descriptor, "b", instance, reason), Removal::kNotRewritten);
   reader.close();
   EXPECT_EQ(content(), kRemovable);
   EXPECT_FALSE(reason.empty());

@@ -1,5 +1,5 @@
 #include "control/http_wrapper.h"
-#include "platform/net.h"
+#include "support/network_timeouts.h"
 #include "support/scripted_peer.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +17,7 @@ const std::string kNotFound = "HTTP/1.1 404 Not Found\r\nContent-length: 2\r\n\r
 // Receives wait less than the peer holds a connection it keeps answering, so
 // that a client waiting for more than it should fails instead of stalling.
 class Control : public testing::Test {
- protected:
-  void SetUp() override { setNetworkTimeouts(2000, 500); }
-  void TearDown() override { setNetworkTimeouts(connectMs_, receiveMs_); }
-
-  const int connectMs_ = connectTimeoutMilliseconds(), receiveMs_ = receiveTimeoutMilliseconds();
+  ShortNetworkTimeouts timeouts_{2000, 2000, 500};
 };
 
 // A failed answer is tried once more, on a new connection.

@@ -1,10 +1,9 @@
 // What the command table cannot set up: a launch the system refuses, and
-// the escaping of carets for a second pass through cmd.exe.
+// scripts in folders whose names an interpreter would split.
 #include "platform/process.h"
 #include "config/folders.h"
 #include "platform/script_syntax.h"
 #include "platform/system.h"
-#include "process/database.h"
 #include "process/launcher.h"
 #include "process/script_runner.h"
 #include "support/installation.h"
@@ -61,15 +60,6 @@ TEST(RunScript, AScriptInAFolderWithBlanksOrSyntaxRunsWithItsArguments) {
     EXPECT_EQ(temp.read(std::string(folderName) + "/calls.log"),
               "rec [one] [two words]\nrec [one] [two words]\n")
         << folderName;
-  }
-}
-
-TEST(EscapeCarets, EachCaretBecomesFourAndIsNotEscapedAgain) {
-  const std::pair<std::string, std::string> rows[] = {
-      {"a^b", "a^^^^b"}, {"a^^b", "a^^^^^^^^b"}, {"plain", "plain"}};
-  for (auto [text, escaped] : rows) {
-    escapeCarets(text);
-    EXPECT_EQ(text, escaped);
   }
 }
 

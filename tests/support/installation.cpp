@@ -2,19 +2,15 @@
 
 #include "cli/dispatcher.h"
 #include "config/folders.h"
-#include "control/http_wrapper.h"
 #include "platform/environment.h"
-#include "platform/net.h"
 #include "platform/process.h"
 #include "platform/system.h"
-#include "support/tool_run.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -54,17 +50,25 @@ std::optional<std::string> variable(const char* name) {
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> result;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line); result.push_back(line))
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::istringstream in(lineFeedsOnly(text));
+  for (std::string line; std::getline(in, line);) result.push_back(line);
   return result;
 }
 
+// The text after each `open` in `text` up to the next `close`, one after the other.
+std::vector<std::string> between(const std::string& text, const std::string& open, char close) {
+  std::vector<std::string> found;
+  for (size_t at = text.find(open); at != std::string::npos; at = text.find(open, at)) {
+    at += open.size();
+    found.push_back(text.substr(at, text.find(close, at) - at));
+  }
+  return found;
+}
+
 std::string instanceNames(const std::string& descriptor) {
-  static const std::regex kName("name=\"([^\"]*)\"");
   std::string names;
-  for (std::sregex_iterator i(descriptor.begin(), descriptor.end(), kName), end; i != end; ++i)
-    names += (names.empty() ? "" : ",") + (*i)[1].str();
+  for (const std::string& name : between(descriptor, "name=\"", '"'))
+    names += (names.empty() ? "" : ",") + name;
   return names;
 }
 
@@ -80,30 +84,20 @@ std::string recordingScript(const std::string& recorder, const std::string& name
   return "#!/bin/sh\nexec \"" + recorder + "\" " + name + " \"$@\"\n";
 }
 
-Installation::Installation()
-    : connectMs_(connectTimeoutMilliseconds()), receiveMs_(receiveTimeoutMilliseconds()) {
-  setNetworkTimeouts(2000, 2000);
+Installation::Installation() {
   tool_ = root_.native("tool");
   data_ = root_.native("data folder");
   fs::create_directories(root_.path() / "data folder" / "repositories");
   fs::create_directories(root_.path() / "data folder" / "tmp");
   fs::create_directories(root_.path() / "tool" / "vexa");
   const std::string suffix = kExecutableSuffix;
-  const std::string recorder = root_.native("tool/recorder" + suffix);
-  fs::copy_file(builtProgram("recorder"), recorder);
+  fs::copy_file(builtProgram("recorder"), root_.native("tool/recorder" + suffix));
   fs::copy_file(builtProgram("vexa"), root_.native("tool/vexa/vexa" + suffix));
   fs::copy_file(builtProgram("zerinctl"), root_.native("tool/zerinctl" + suffix));
-  for (const auto& script : kScripts) {
-    std::string relative = std::string("tool/") + script[0] + "/" + script[1] +
-                           kScriptInterpreter.scriptSuffix;
-    root_.write(relative, recordingScript(recorder, script[1]));
-    fs::permissions(root_.native(relative), fs::perms::owner_all, fs::perm_options::add);
-  }
 }
 
 Installation::~Installation() {
-  stopEngine();
-  setNetworkTimeouts(connectMs_, receiveMs_);
+  stopEngines();
   // Standard input goes back to nothing: Windows removes no folder that
   // holds an open file.
   std::freopen(kNullDevice, "r", stdin);
@@ -144,6 +138,13 @@ void Installation::layOut(const Row& row) {
     if (extension == ".log" || extension == ".env" || extension == ".code" ||
         extension == ".writes")
       fs::remove(entry.path());
+  }
+  const std::string recorder = root_.native("tool/recorder" + std::string(kExecutableSuffix));
+  for (const auto& script : kScripts) {
+    std::string relative = std::string("tool/") + script[0] + "/" + script[1] +
+                           kScriptInterpreter.scriptSuffix;
+    root_.write(relative, recordingScript(recorder, script[1]));
+    fs::permissions(root_.native(relative), fs::perms::owner_all, fs::perm_options::add);
   }
   // Database scripts succeed with anything but 0 and 104.
   for (const char* script : {"tool/startvexa.code", "tool/removevexa.code"})
@@ -227,7 +228,7 @@ Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool t
   if (outcome.printed.find("Starting Zerin service...") != std::string::npos &&
       outcome.printed.find("[error]") == std::string::npos) {
     outcome.engineRecord = recordedLines("vexa");
-    if (!row.engineStaysUp) stopEngine();
+    if (!row.engineStaysUp) stopEngines();
   }
   outcome.scriptCalls = lines(root_.read("tool/calls.log"));
   for (const std::string& path : row.readOnly)
@@ -244,12 +245,10 @@ void Installation::check(const Row& row, size_t index, const Outcome& outcome) {
 
   std::vector<std::string> requests;
   std::vector<std::string> all = peer_.requests();
-  static const std::regex kRequest("Host: ([^\r]*)[\\s\\S]*<NAME>([^<]*)</NAME>");
-  for (size_t i = outcome.requestsBefore; i < all.size(); ++i) {
-    std::smatch found;
-    std::regex_search(all[i], found, kRequest);
-    requests.push_back(found[2].str() + " " + found[1].str());
-  }
+  auto first = [](const std::vector<std::string>& found) { return found.empty() ? "" : found[0]; };
+  for (size_t i = outcome.requestsBefore; i < all.size(); ++i)
+    requests.push_back(first(between(all[i], "<NAME>", '<')) + " " +
+                       first(between(all[i], "Host: ", '\r')));
   // A listing's checks run at once, in no fixed order.
   std::vector<std::string> expected = row.requests;
   std::sort(requests.begin(), requests.end());
@@ -287,17 +286,10 @@ std::vector<std::string> Installation::recordedLines(const std::string& who) con
   return lines(readFile(engineRecordFile()));
 }
 
-// Ends an engine that a row started, whatever state it is in: it may still
-// be coming up, or have given up on its arguments already. Every row's
-// engine listens on the same port.
-void Installation::stopEngine() {
-  if (!fs::exists(engineRecordFile())) return;
-  HttpWrapper http;
-  std::string response;
-  const char* const shutdown = "<UMF_PROC><NAME>SHUTDOWN</NAME></UMF_PROC>";
-  for (int attempt = 0; attempt < 20 && http.httpPost("localhost", engine_, "", shutdown, response);
-       ++attempt)
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+// Ends every engine that the rows started, by process: a tool at fault may
+// have given one another port or working folder than the row meant.
+void Installation::stopEngines() {
+  endProcessesUnder(root_.native());
   std::error_code ignored;
   fs::remove(engineRecordFile(), ignored);
 }

@@ -27,8 +27,10 @@
 // (the one-word form the tool gives an interpreter).
 #pragma once
 
+#include "support/network_timeouts.h"
 #include "support/scripted_peer.h"
 #include "support/temp_folder.h"
+#include "support/tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -168,19 +170,22 @@ class Installation : public testing::Test {
   std::filesystem::path engineRecordFile() const {
     return root_.path() / "data folder/tmp/vexa.started";
   }
-  void stopEngine();
+  void stopEngines();
 
   TempFolder root_;
   std::string tool_, data_;
   ScriptedPeer peer_{
       {ScriptedPeer::keepAnswering("HTTP/1.1 200 OK\r\nContent-length: 2\r\n\r\nok")}};
   const int gone_ = unusedPort(), engine_ = unusedPort();
-  const int connectMs_, receiveMs_;
+  ShortNetworkTimeouts timeouts_{2000, 2000, 2000};
 };
 
 // A script that hands its name and arguments to the recorder at `recorder`
 // (see recorder_main.cpp), which appends them to calls.log beside itself.
 std::string recordingScript(const std::string& recorder, const std::string& name);
+
+// What the tool says to every wrong usage.
+inline const std::string kUsage = "Incorrect usage\n";
 
 // The instances every row starts with.
 extern const char* const kDescriptor;

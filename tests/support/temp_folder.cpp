@@ -52,3 +52,10 @@ std::string readFile(const fs::path& file) {
   content << in.rdbuf();
   return content.str();
 }
+
+std::string lineFeedsOnly(const std::string& text) {
+  std::string result;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n') result += text[i];
+  return result;
+}

@@ -27,3 +27,7 @@ class TempFolder {
 
 // The whole content of a file, byte for byte ("" when it cannot be read).
 std::string readFile(const std::filesystem::path& file);
+
+// The text with each CR LF turned into LF, as Windows writes line ends in
+// text mode.
+std::string lineFeedsOnly(const std::string& text);

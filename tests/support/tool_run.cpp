@@ -23,10 +23,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   ProcessResult result;
   std::string error;
   if (!runThroughInterpreter(command, false, &result.status, &error)) result.status = -1000;
-  const std::string output = readFile(streams + ".out");
-  for (size_t i = 0; i < output.size(); ++i)
-    if (!(output[i] == '\r' && i + 1 < output.size() && output[i + 1] == '\n'))
-      result.output += output[i];
+  result.output = lineFeedsOnly(readFile(streams + ".out"));
   std::error_code ignored;
   std::filesystem::remove(streams + ".in", ignored);
   std::filesystem::remove(streams + ".out", ignored);

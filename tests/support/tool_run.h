@@ -36,6 +36,10 @@ struct ProcessResult {
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& input = "", bool unprivileged = false);
 
+// Ends at once every process whose program lies in `folder` or below it;
+// returns how many there were.
+int endProcessesUnder(const std::string& folder);
+
 // A built executable of the project ("zerinctl", "vexa"), beside the test.
 std::string builtProgram(const std::string& name);
 
