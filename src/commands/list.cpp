@@ -33,6 +33,8 @@ const char* stateOf(bool running) { return running ? "running" : "not running"; 
 // even where the system refuses every further thread.
 std::vector<char> checkAll(const RepositoryList& repositories) {
   size_t count = repositories.names.size();
+  // char, not bool: every thread writes elements of its own, which the
+  // packed bits of a vector<bool> would share.
   std::vector<char> running(count, 0);
   std::atomic<size_t> next{0};
   auto work = [&] {
