@@ -7,10 +7,9 @@ from __future__ import absolute_import, division, print_function
 
 __metaclass__ = type
 
-from ansible.module_utils.common.parameters import remove_values
 from ansible.plugins.action import ActionBase
 from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import ensure_repository
-from ansible_collections.zerin.admin.plugins.plugin_utils.host import on_host
+from ansible_collections.zerin.admin.plugins.plugin_utils.host import run_on_host
 
 OPTIONS = {
     "name": {"type": "str", "required": True},
@@ -42,7 +41,5 @@ class ActionModule(ActionBase):
 
     def run(self, tmp=None, task_vars=None):
         result = super(ActionModule, self).run(tmp, task_vars)
-        validation, params = self.validate_argument_spec(OPTIONS, **RULES)
-        result.update(on_host(self, task_vars, params["tool_folder"],
-                              lambda host, check_mode: ensure_repository(params, host, check_mode)))
-        return remove_values(result, validation._no_log_values)
+        result.update(run_on_host(self, task_vars, OPTIONS, ensure_repository, **RULES))
+        return result

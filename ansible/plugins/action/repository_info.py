@@ -9,7 +9,7 @@ __metaclass__ = type
 
 from ansible.plugins.action import ActionBase
 from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import list_repositories
-from ansible_collections.zerin.admin.plugins.plugin_utils.host import on_host
+from ansible_collections.zerin.admin.plugins.plugin_utils.host import run_on_host
 
 OPTIONS = {
     "tool_folder": {"type": "str", "required": True},
@@ -22,7 +22,6 @@ class ActionModule(ActionBase):
 
     def run(self, tmp=None, task_vars=None):
         result = super(ActionModule, self).run(tmp, task_vars)
-        params = self.validate_argument_spec(OPTIONS)[1]
-        result.update(on_host(self, task_vars, params["tool_folder"],
-                              lambda host, check_mode: list_repositories(params, host)))
+        result.update(run_on_host(self, task_vars, OPTIONS,
+                                  lambda params, host, check_mode: list_repositories(params, host)))
         return result

@@ -6,10 +6,9 @@ from __future__ import absolute_import, division, print_function
 
 __metaclass__ = type
 
-from ansible.module_utils.common.parameters import remove_values
 from ansible.plugins.action import ActionBase
 from ansible_collections.zerin.admin.plugins.module_utils.salts import move_salts
-from ansible_collections.zerin.admin.plugins.plugin_utils.host import on_host
+from ansible_collections.zerin.admin.plugins.plugin_utils.host import run_on_host
 
 OPTIONS = {
     "tool_folder": {"type": "str", "required": True},
@@ -26,7 +25,5 @@ class ActionModule(ActionBase):
 
     def run(self, tmp=None, task_vars=None):
         result = super(ActionModule, self).run(tmp, task_vars)
-        validation, params = self.validate_argument_spec(OPTIONS)
-        result.update(on_host(self, task_vars, params["tool_folder"],
-                              lambda host, check_mode: move_salts(params, host, check_mode)))
-        return remove_values(result, validation._no_log_values)
+        result.update(run_on_host(self, task_vars, OPTIONS, move_salts))
+        return result

@@ -12,6 +12,7 @@ import base64
 import ntpath
 import posixpath
 
+from ansible.module_utils.common.parameters import remove_values
 from ansible.module_utils.common.text.converters import to_text
 
 
@@ -87,13 +88,17 @@ class Host:
         self.action._remove_tmp_path(path, force=True)
 
 
-def on_host(action, task_vars, tool_folder, work):
-    """WORK(host, check_mode)'s result, for the tool in TOOL_FOLDER. The
-    logic decides what check mode may do (run -check, export into a
-    temporary folder), so the modules it runs through must not skip."""
+def run_on_host(action, task_vars, options, work, **rules):
+    """The task's result: its arguments checked against OPTIONS and RULES
+    (as an argument_spec takes them), then WORK(params, host, check_mode) on
+    the host, for the tool in tool_folder, with the values of no_log options
+    taken out. The logic decides what check mode may do (run -check, export
+    into a temporary folder), so the modules it runs through must not skip."""
+    validation, params = action.validate_argument_spec(options, **rules)
     check_mode = action._task.check_mode
     action._task.check_mode = False
     try:
-        return work(Host(action, task_vars, tool_folder), check_mode)
+        result = work(params, Host(action, task_vars, params["tool_folder"]), check_mode)
     finally:
         action._task.check_mode = check_mode
+    return remove_values(result, validation._no_log_values)
