@@ -171,14 +171,3 @@ stdout_lines:
   elements: str
   sample: ["Zerin service not running on host localhost, port 18201", "Starting Quarra server..."]
 """
-
-from ansible.module_utils.basic import AnsibleModule
-
-
-def main():
-    module = AnsibleModule(argument_spec={}, bypass_checks=True)
-    module.fail_json(msg="zerin.admin.repository runs as an action plugin; this module is never run itself")
-
-
-if __name__ == "__main__":
-    main()

@@ -87,14 +87,3 @@ commands:
   elements: str
   sample: ["/opt/zerin/zerinctl -list -json"]
 """
-
-from ansible.module_utils.basic import AnsibleModule
-
-
-def main():
-    module = AnsibleModule(argument_spec={}, bypass_checks=True)
-    module.fail_json(msg="zerin.admin.repository_info runs as an action plugin; this module is never run itself")
-
-
-if __name__ == "__main__":
-    main()

@@ -151,14 +151,3 @@ failed_salts:
   elements: str
   sample: ["payroll"]
 """
-
-from ansible.module_utils.basic import AnsibleModule
-
-
-def main():
-    module = AnsibleModule(argument_spec={}, bypass_checks=True)
-    module.fail_json(msg="zerin.admin.salts runs as an action plugin; this module is never run itself")
-
-
-if __name__ == "__main__":
-    main()
