@@ -14,7 +14,13 @@ after every fault, on errors and Ctrl-C too; the build folder is left built
 from the unchanged sources. The suite must pass before any fault is applied.
 Faults are written into DIR: point it at a copy of a tree that others edit.
 """
-import argparse, os, re, signal, subprocess, sys, time
+import argparse
+import os
+import re
+import signal
+import subprocess
+import sys
+import time
 from pathlib import Path
 
 
@@ -96,7 +102,7 @@ def try_fault(args, names, path, original, faulty):
         path.write_bytes(changed)
         built, output = build(args)
         if not built:
-            errors = [l for l in output.splitlines() if "error" in l]
+            errors = [line for line in output.splitlines() if "error" in line]
             return "no-compile", errors[:1]
         failed = failing_tests(args, names)
         return ("caught" if failed else "MISSED"), failed

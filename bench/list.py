@@ -17,7 +17,17 @@
 Everything runs in a temporary installation and talks only to 127.0.0.1;
 the peers are this script's own threads and end with it.
 """
-import argparse, asyncio, os, shutil, socket, statistics, subprocess, sys, tempfile, threading, time
+import argparse
+import asyncio
+import os
+import shutil
+import socket
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
 
 ANSWER = b"HTTP/1.1 200 OK\r\nContent-length: 2\r\n\r\nok"
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Checks every shell script with shellcheck and every C++ file against the
-# repository's .clang-format, changing nothing.
+# Checks every shell script with shellcheck, every C++ file against the
+# repository's .clang-format and every Python file (the Ansible collection,
+# its tests, bench/) with pycodestyle, configured in setup.cfg, and pyflakes,
+# changing nothing.
 #
 #   lint.sh    -> one line per finding, then a summary; exit 1 on any finding
 #                 (a tool that fails counts as one), 2 when a tool is missing
@@ -15,7 +17,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 clang_format=${CLANG_FORMAT:-$(command -v clang-format-14 || command -v clang-format || true)}
-for tool in shellcheck "$clang_format"; do
+for tool in shellcheck "$clang_format" pycodestyle pyflakes3; do
   if [ -z "$tool" ] || ! command -v "$tool" >/dev/null; then
     echo "lint.sh: ${tool:-clang-format} is missing (scripts/install-deps.sh installs it)" >&2
     exit 2
@@ -51,6 +53,11 @@ done < <({ tracked; find . \( -path ./build -o -path ./.git \) -prune -o -type f
 sources=()
 while IFS= read -r -d '' file; do sources+=("$file"); done < <(tracked '*.cpp' '*.h' | existing | sort -z)
 
+python=()
+while IFS= read -r -d '' file; do python+=("$file"); done < <(
+  { tracked '*.py'; find . \( -path ./build -o -path ./.git \) -prune -o -type f -name '*.py' -printf '%P\0'; } |
+  existing | sort -zu)
+
 findings=0
 report() {  # finding lines...
   [ "$#" -gt 0 ] || return 0
@@ -77,6 +84,18 @@ for file in "${sources[@]}"; do
   format_files=$((format_files + 1))
 done
 
+format_findings=$((findings - script_findings))
+
+# Both print one "file:line:column: message" line per finding.
+if [ "${#python[@]}" -gt 0 ]; then
+  for checker in pycodestyle pyflakes3; do
+    out=$("$checker" "${python[@]}" 2>&1) && continue
+    mapfile -t lines <<<"$out"
+    report "${lines[@]}"
+  done
+fi
+
 echo "lint: ${#scripts[@]} scripts, $script_findings shellcheck finding(s);" \
-     "${#sources[@]} C++ files, $((findings - script_findings)) formatting finding(s) in $format_files file(s)"
+     "${#sources[@]} C++ files, $format_findings formatting finding(s) in $format_files file(s);" \
+     "${#python[@]} Python files, $((findings - script_findings - format_findings)) pycodestyle/pyflakes finding(s)"
 [ "$findings" -eq 0 ]

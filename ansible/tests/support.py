@@ -15,6 +15,7 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 # The modules' logic imports itself as part of the collection: the tests use
 # the copy scripts/test-ansible.sh installed from the built tarball.
 sys.path.insert(0, os.environ["ANSIBLE_COLLECTIONS_PATH"])
+from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import Failed  # noqa: E402
 
 # Names that show up in no output unless something leaks them.
 PASSWORD = "pw-Vq83kLzT"
@@ -90,8 +91,8 @@ class Installation:
 
     def run(self, argv, stdin=None):
         """(rc, stdout) of one command line, in the tool's folder, as a host
-        would run it. Output goes through a file: an engine the tool starts
-        could otherwise hold a pipe open."""
+        would run it; Failed when it cannot run. Output goes through a file:
+        an engine the tool starts could otherwise hold a pipe open."""
         folder = self.local((ntpath if self.windows else os.path).dirname(argv[0]))
         if self.windows:
             argv = ["sh", os.path.join(ROOT, "cmake", "wine-run.sh")] + argv
@@ -101,14 +102,15 @@ class Installation:
                 done = subprocess.run(argv, cwd=folder, env=self.env, stdout=out, stderr=err, timeout=120,
                                       input=None if stdin is None else (stdin + "\n").encode())
             except OSError as error:
-                return None, str(error)
+                raise Failed("cannot run %s: %s" % (argv[0], error))
             out.seek(0)
             err.seek(0)
             text = out.read().decode("utf-8", "replace")
             # The tool itself ends with 0, -1 or -2 and says something; else
             # the program did not run, as a host would report it.
             if not text and done.returncode not in (0, 254, 255):
-                return None, "exit code %d: %s" % (done.returncode, err.read().decode("utf-8", "replace"))
+                raise Failed("cannot run %s: exit code %d: %s" % (
+                    argv[0], done.returncode, err.read().decode("utf-8", "replace")))
             return done.returncode, text
 
     # What the salts logic asks of a host, as the modules answer it.
@@ -119,20 +121,20 @@ class Installation:
     def checksums(self, folder):
         folder = self.local(folder)
         if not os.path.isdir(folder):
-            return {}, None  # as ansible.builtin.find skips a missing folder
+            return {}  # as ansible.builtin.find skips a missing folder
         sums = {}
         for name in os.listdir(folder):
             if os.path.isfile(os.path.join(folder, name)):
                 with open(os.path.join(folder, name), "rb") as f:
                     sums[name] = hashlib.sha1(f.read()).hexdigest()
-        return sums, None
+        return sums
 
     def read(self, path):
         try:
             with open(self.local(path), encoding="utf-8") as f:
-                return f.read(), None
+                return f.read()
         except OSError as error:
-            return None, str(error)
+            raise Failed("cannot read %s: %s" % (path, error))
 
     def make_folder(self, path):
         os.makedirs(self.local(path), mode=0o700)

@@ -70,7 +70,7 @@ class Documentation(unittest.TestCase):
         for module in MODULES:
             with open(os.path.join(support.ROOT, "ansible", "plugins", "action", module + ".py")) as f:
                 taken = next(ast.literal_eval(node.value) for node in ast.parse(f.read()).body
-                            if isinstance(node, ast.Assign) and node.targets[0].id == "OPTIONS")
+                             if isinstance(node, ast.Assign) and node.targets[0].id == "OPTIONS")
             options = docs["zerin.admin." + module]["doc"]["options"]
             self.assertEqual(sorted(options), sorted(taken), module)
             for name, option in taken.items():

@@ -143,7 +143,8 @@ class Flavour:
                 params = dict(tool_folder=self.inst.folder, argument=row.argument, direction=row.direction,
                               salt=row.salt, path=self.inst.native(row.path))
                 result = salts.move_salts(params, self.inst, row.check)
-                self.assertEqual((result.get("failed", False), result["changed"]), (bool(row.fails), row.changed), result)
+                self.assertEqual((result.get("failed", False), result["changed"]), (bool(row.fails), row.changed),
+                                 result)
                 self.assertIn(row.fails or row.says or "", result.get("msg", ""))
                 if not row.fails:
                     self.assertEqual(result["salts"], row.salts)
@@ -201,6 +202,7 @@ class Flavour:
         self.assertTrue(result["failed"])
         self.assertIn("no longer names archive", result["msg"])
         self.assertIn("Not Set Quarra home directory", result["msg"])
+
 
 @unittest.skipUnless(support.built("native"), "no POSIX build in build/native")
 class Posix(Flavour, unittest.TestCase):

@@ -12,16 +12,15 @@ happens. Only names and checksums travel back; no salt value does.
 
 The caller hands over a host (see ``Host`` in plugin_utils/host.py and the
 tests' ``Installation``) with ``windows`` and these operations, each on the
-managed host:
+managed host; one that cannot be done raises ``Failed`` saying what and why:
 
-- ``run(argv, stdin)``: ``(rc, stdout)``, or ``(None, reason)`` when the
-  command could not run;
+- ``run(argv, stdin)``: ``(rc, stdout)``;
 - ``kind(path)``: ``"folder"``, ``"file"`` or None when nothing is there;
-- ``checksums(folder)``: ``({file name: sha1}, None)`` for the files
-  directly in FOLDER, or ``(None, reason)``;
-- ``read(path)``: ``(text, None)`` or ``(None, reason)``;
+- ``checksums(folder)``: ``{file name: sha1}`` for the files directly in
+  FOLDER;
+- ``read(path)``: the file's text;
 - ``make_folder(path)``: creates it with its parents, private to the user
-  on POSIX (0700); a reason or None;
+  on POSIX (0700);
 - ``temp_folder()``: a new private folder; ``remove_folder(path)`` removes it.
 """
 
@@ -33,7 +32,8 @@ import ntpath
 import posixpath
 import re
 
-from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import Tool, said, tool_path, unexpected
+from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import (
+    Failed, Tool, outcome, said, tool_path, unexpected)
 
 INDEX = "vexaexportSaltIndex.txt"
 SALT_FAILED = re.compile(r"^(?:Export salt (.*) failed\.|Import salt (.*) failed, you can check .*)$")
@@ -73,10 +73,6 @@ def salt_diff(before, after, where):
             "before": lines(before, lambda n: False), "after": lines(after, changed.__contains__)}
 
 
-class Failed(Exception):
-    """Ends a salts task with its message."""
-
-
 class Salts:
     """One salts task: the tool, the host and what the task reports."""
 
@@ -88,7 +84,9 @@ class Salts:
         self.argument = params.get("argument") or ""
         self.salt = params.get("salt")
         self.check_mode = check_mode
-        self.result = {"changed": False, "salts": []}
+        # The tool's own lists: they grow as it runs.
+        self.result = {"changed": False, "salts": [], "commands": self.tool.commands,
+                       "stdout_lines": self.tool.lines}
         # The tool runs in tool_folder; the paths it receives are made whole
         # here so that the folder the index names its files from is known.
         target = self.path.join(params["tool_folder"], params["path"])
@@ -97,20 +95,12 @@ class Salts:
     def command(self, args, verb):
         """Runs one salt command; Failed unless every salt moved."""
         code, lines = self.tool(args)
-        if code is None:
-            raise Failed(self.tool.error)
         failed = failed_salts(lines)
         if failed:
             self.result["failed_salts"] = failed
             raise Failed("salts that failed to %s: %s" % (verb, ", ".join(failed)))
         if code != 0:
             raise Failed(unexpected(self.tool, lines))
-
-    def checksums(self, folder):
-        sums, failure = self.host.checksums(folder)
-        if failure:
-            raise Failed("cannot checksum the files in %s: %s" % (folder, failure))
-        return sums
 
     def exported(self, folder):
         """Exports into FOLDER (all salts, or the one salt under its file's
@@ -121,11 +111,10 @@ class Salts:
             args = ["-exportsalt", "-all", self.argument, folder]
         self.command(args, "export")
         if self.salt:
-            return [self.salt], self.checksums(folder)
-        text, failure = self.host.read(self.path.join(folder, INDEX))
-        if failure:
-            raise Failed("cannot read the index the export wrote: %s" % failure)
-        return [name for name, _ in read_index(text, self.path.join(folder, INDEX), self.sep)], self.checksums(folder)
+            return [self.salt], self.host.checksums(folder)
+        index = self.path.join(folder, INDEX)
+        names = [name for name, _ in read_index(self.host.read(index), index, self.sep)]
+        return names, self.host.checksums(folder)
 
     def in_temp_folder(self, work):
         """WORK(folder)'s result, in a private temporary folder on the host
@@ -141,12 +130,11 @@ class Salts:
         kind = self.host.kind(folder)
         if kind == "file":
             raise Failed("%s is a file, not a folder" % folder)
-        before = self.checksums(folder) if kind else {}
+        before = self.host.checksums(folder) if kind else {}
         if not kind:
             self.result.update(changed=True, created=folder)
-            failure = None if self.check_mode else self.host.make_folder(folder)
-            if failure:
-                raise Failed("cannot create %s: %s" % (folder, failure))
+            if not self.check_mode:
+                self.host.make_folder(folder)
         names, after = self.in_temp_folder(self.exported) if self.check_mode else self.exported(folder)
         files = dict((name, self.path.basename(self.target) if self.salt else name + ".txt") for name in names)
         old = dict((name, before[f]) for name, f in files.items() if f in before)
@@ -160,14 +148,12 @@ class Salts:
         """{name: sha1} of the salts among NAMES that the store holds,
         exported into a temporary folder that is removed at once."""
         def held(temp):
-            code, lines = self.tool(["-exportsalt", "-all", self.argument, temp])
-            if code is None:
-                raise Failed(self.tool.error)
+            lines = self.tool(["-exportsalt", "-all", self.argument, temp])[1]
             unread = sorted(set(failed_salts(lines)) & set(names))
             if unread:
                 raise Failed("the store holds %s but could not export it for comparison: %s" % (
                     ", ".join(unread), said(lines)))
-            sums = self.checksums(temp)
+            sums = self.host.checksums(temp)
             return dict((n, sums[n + ".txt"]) for n in names if n + ".txt" in sums)
         return self.in_temp_folder(held)
 
@@ -176,15 +162,12 @@ class Salts:
         if self.salt:
             entries = [(self.salt, self.target)]
         else:
-            text, failure = self.host.read(self.target)
-            if failure:
-                raise Failed("cannot read the index %s: %s" % (self.target, failure))
-            entries = read_index(text, self.target, self.sep)
+            entries = read_index(self.host.read(self.target), self.target, self.sep)
             if not entries:
                 raise Failed("the index %s names no salt: the tool would import nothing" % self.target)
         sums = {}
         for folder in sorted(set(self.path.dirname(f) for _, f in entries)):
-            for name, digest in self.checksums(folder).items():
+            for name, digest in self.host.checksums(folder).items():
                 sums[self.path.join(folder, name)] = digest
         unread = [f for _, f in entries if not sums.get(f)]
         if unread:
@@ -217,9 +200,4 @@ class Salts:
 def move_salts(params, host, check_mode=False):
     """Exports or imports salts; returns the task's result."""
     task = Salts(params, host, check_mode)
-    try:
-        task.export() if params["direction"] == "export" else task.import_()
-    except Failed as failure:
-        task.result.update(failed=True, msg=str(failure))
-    task.result.update(commands=task.tool.commands, stdout_lines=task.tool.lines)
-    return task.result
+    return outcome(task.result, task.export if params["direction"] == "export" else task.import_)

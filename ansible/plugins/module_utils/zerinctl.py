@@ -5,9 +5,14 @@
 The action plugins and the tests share this module. Whoever calls it hands
 over a host whose ``windows`` says which build runs there and whose
 ``run(argv, stdin)`` runs one command line in the tool's folder on it and
-returns ``(rc, stdout)``, or ``(None, reason)`` when the command could not
-be run at all. So the same code serves POSIX hosts, Windows hosts and the
-Windows build under Wine.
+returns ``(rc, stdout)``, or raises ``Failed`` saying why the command could
+not be run at all. So the same code serves POSIX hosts, Windows hosts and
+the Windows build under Wine.
+
+A failure anywhere raises ``Failed``; the functions that return a task's
+result (``ensure_repository``, ``list_repositories``, ``move_salts``) turn
+it into ``failed`` and ``msg``, the way a module's ``fail_json`` does,
+beside what the task had done until then.
 """
 
 from __future__ import absolute_import, division, print_function
@@ -95,6 +100,10 @@ def read_check(lines):
     return "error", None, None
 
 
+class Failed(Exception):
+    """Ends a task; its text is the task's msg."""
+
+
 def masked(argv, secrets):
     return " ".join(MASK if arg in secrets else arg for arg in argv)
 
@@ -109,17 +118,13 @@ class Tool:
         self.secrets = [s for s in secrets if s]
         self.commands = []
         self.lines = []
-        self.error = None
         self.status = None
 
     def __call__(self, args, stdin=None):
-        """(status, lines) of one run; status None when it could not run."""
+        """(status, lines) of one run."""
         argv = [self.tool] + args
         self.commands.append(masked(argv, self.secrets))
         rc, out = self.run(argv, stdin)
-        if rc is None:
-            self.error = "cannot run %s: %s" % (self.tool, out)
-            return None, []
         lines = out.splitlines()
         self.lines.extend(lines)
         self.status = status(rc)
@@ -137,9 +142,7 @@ def unexpected(tool, lines):
 
 def check(tool, args, result):
     """Runs a check; ('running' | 'stopped' | 'unknown' | 'error', lines)."""
-    code, lines = tool(args)
-    if code is None:
-        return "error", lines
+    lines = tool(args)[1]
     state, host, port = read_check(lines)
     if host is not None:
         result.update(running=state == "running", host=host, port=port)
@@ -147,80 +150,68 @@ def check(tool, args, result):
 
 
 def wait(tool, params, result, want, clock, sleep):
-    """Checks until the service is WANT ('running' or 'stopped') or the
-    timeout passes ('timeout')."""
+    """Checks until the service is WANT ('running' after -start or
+    'stopped' after -stop); Failed when a check fails or the timeout passes."""
+    word, verb = ("-start", "answered") if want == "running" else ("-stop", "stopped answering")
     deadline = clock() + params["timeout"]
     while True:
         state, lines = check(tool, check_args(params), result)
-        if state in (want, "error", "unknown"):
-            return state, lines
+        if state == want:
+            return
+        if state in ("error", "unknown"):
+            raise Failed("checking %s after %s failed: %s" % (params["name"], word, unexpected(tool, lines)))
         if clock() >= deadline:
-            return "timeout", lines
+            raise Failed("the service of %s has not %s within the timeout of %s s after %s; the tool said: %s" % (
+                params["name"], verb, params["timeout"], word, said(tool.lines)))
         sleep(POLL_INTERVAL)
-
-
-def after_wait(state, lines, params, tool, word, verb):
-    """The failure message of a wait that ended in STATE, else None."""
-    if state == "timeout":
-        return "the service of %s has not %s within the timeout of %s s after %s; the tool said: %s" % (
-            params["name"], verb, params["timeout"], word, said(tool.lines))
-    if state in ("error", "unknown"):
-        return "checking %s after %s failed: %s" % (params["name"], word, unexpected(tool, lines))
-    return None
 
 
 def stop(tool, params, result, wait_for_it, clock, sleep):
     code, lines = tool(stop_args(params))
-    if code is None:
-        return tool.error
     if code != 0:
-        return "%s could not be stopped: %s" % (params["name"], said(lines))
-    if not wait_for_it:
+        raise Failed("%s could not be stopped: %s" % (params["name"], said(lines)))
+    if wait_for_it:
+        wait(tool, params, result, "stopped", clock, sleep)
+    else:
         check(tool, check_args(params), result)
-        return None
-    state, lines = wait(tool, params, result, "stopped", clock, sleep)
-    return after_wait(state, lines, params, tool, "-stop", "stopped answering")
 
 
 def start(tool, params, result, clock, sleep):
     code, lines = tool(start_args(params))
-    if code is None:
-        return tool.error
     # A refused launch still ends with 0: its "[error]" line is all there is.
     if code != 0 or any(line.startswith("[error] ") for line in lines):
-        return "%s could not be started: %s" % (params["name"], said(lines))
-    if not params["wait"]:
+        raise Failed("%s could not be started: %s" % (params["name"], said(lines)))
+    if params["wait"]:
+        wait(tool, params, result, "running", clock, sleep)
+    else:
         check(tool, check_args(params), result)
-        return None
-    state, lines = wait(tool, params, result, "running", clock, sleep)
-    return after_wait(state, lines, params, tool, "-start", "answered")
 
 
 def converge(tool, params, result, check_mode, clock, sleep):
-    """Brings the service to started, stopped or restarted; a failure message or None."""
+    """Brings the service to started, stopped or restarted."""
     want = params["state"]
     state, lines = check(tool, check_args(params), result)
     if state == "unknown":
-        return said(lines)
+        raise Failed(said(lines))
     if state == "error":
-        return unexpected(tool, lines)
+        raise Failed(unexpected(tool, lines))
     running = state == "running"
     if (want == "started" and running) or (want == "stopped" and not running):
-        return None
+        return
     result["changed"] = True
     if check_mode:
-        return None
+        return
     if running and result["host"] != "localhost":
         # The tool sends a stop to this machine only, and for some
         # repositories silently sends none.
-        return "the service of %s runs on %s, not on this machine: it cannot be stopped from here" % (
-            params["name"], result["host"])
+        raise Failed("the service of %s runs on %s, not on this machine: it cannot be stopped from here" % (
+            params["name"], result["host"]))
     if running:
         # Before a restart the old engine must be gone, whatever wait says.
-        failure = stop(tool, params, result, params["wait"] or want == "restarted", clock, sleep)
-        if failure or want == "stopped":
-            return failure
-    return start(tool, params, result, clock, sleep)
+        stop(tool, params, result, params["wait"] or want == "restarted", clock, sleep)
+        if want == "stopped":
+            return
+    start(tool, params, result, clock, sleep)
 
 
 def remove(tool, params, result, check_mode, clock, sleep):
@@ -228,27 +219,32 @@ def remove(tool, params, result, check_mode, clock, sleep):
     by_name = dict(params, port=None)
     state, lines = check(tool, check_args(by_name), result)
     if state == "unknown":
-        return None
+        return
     if state == "error":
-        return unexpected(tool, lines)
+        raise Failed(unexpected(tool, lines))
     result["changed"] = True
     if check_mode:
-        return None
+        return
     # Only a service on this machine can be stopped; one elsewhere stays.
     if state == "running" and result["host"] == "localhost":
-        failure = stop(tool, by_name, result, True, clock, sleep)
-        if failure:
-            return failure
+        stop(tool, by_name, result, True, clock, sleep)
     code, lines = tool(delete_args(params), stdin="y")
-    if code is None:
-        return tool.error
     if code == 0:
-        return None
+        return
     # Whether the entry left the descriptor decides what is left to mend.
     if check(tool, check_args(by_name), result)[0] == "unknown":
-        return "the descriptor no longer names %s, but removing its database failed: %s" % (
-            params["name"], said(lines))
-    return "%s could not be removed: %s" % (params["name"], said(lines))
+        raise Failed("the descriptor no longer names %s, but removing its database failed: %s" % (
+            params["name"], said(lines)))
+    raise Failed("%s could not be removed: %s" % (params["name"], said(lines)))
+
+
+def outcome(result, work):
+    """RESULT once WORK() has run, with failed and msg when it raised Failed."""
+    try:
+        work()
+    except Failed as failure:
+        result.update(failed=True, msg=str(failure))
+    return result
 
 
 def ensure_repository(params, host, check_mode=False, clock=time.monotonic, sleep=time.sleep):
@@ -256,29 +252,27 @@ def ensure_repository(params, host, check_mode=False, clock=time.monotonic, slee
     windows); returns the task's result."""
     tool = Tool(host.run, tool_path(params["tool_folder"], host.windows),
                 [params.get("password"), params.get("db_password")])
-    result = {"changed": False, "running": False, "host": None, "port": None}
+    # The tool's own lists: they grow as it runs.
+    result = {"changed": False, "running": False, "host": None, "port": None,
+              "commands": tool.commands, "stdout_lines": tool.lines}
     step = remove if params["state"] == "absent" else converge
-    failure = step(tool, params, result, check_mode, clock, sleep)
-    result.update(commands=tool.commands, stdout_lines=tool.lines)
-    if failure or tool.error:
-        result.update(failed=True, msg=tool.error or failure)
-    return result
+    return outcome(result, lambda: step(tool, params, result, check_mode, clock, sleep))
 
 
 def list_repositories(params, host):
     """The repositories of the installation as -list -json reports them;
     returns the task's result."""
     tool = Tool(host.run, tool_path(params["tool_folder"], host.windows), [])
-    code, lines = tool(["-list", "-json"])
     result = {"changed": False, "repositories": [], "commands": tool.commands}
-    try:
-        repositories = json.loads("\n".join(lines)) if code == 0 else None
-    except ValueError:
-        repositories = None
-    if code is None:
-        result.update(failed=True, msg=tool.error)
-    elif not isinstance(repositories, list):
-        result.update(failed=True, msg=unexpected(tool, lines))
-    else:
+
+    def read():
+        code, lines = tool(["-list", "-json"])
+        try:
+            repositories = json.loads("\n".join(lines)) if code == 0 else None
+        except ValueError:
+            repositories = None
+        if not isinstance(repositories, list):
+            raise Failed(unexpected(tool, lines))
         result["repositories"] = repositories
-    return result
+
+    return outcome(result, read)

@@ -13,7 +13,8 @@ import ntpath
 import posixpath
 
 from ansible.module_utils.common.parameters import remove_values
-from ansible.module_utils.common.text.converters import to_text
+from ansible.module_utils.common.text.converters import to_native, to_text
+from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import Failed
 
 
 # Each module the host is asked through: POSIX's, then Windows'.
@@ -32,7 +33,8 @@ def is_windows(action):
 
 
 class Host:
-    """Runs commands in CHDIR and looks at files on the host of ACTION's task."""
+    """Runs commands in CHDIR and looks at files on the host of ACTION's task;
+    what the host's module cannot do raises Failed with the module's msg."""
 
     def __init__(self, action, task_vars, chdir):
         self.action = action
@@ -45,13 +47,13 @@ class Host:
                                            task_vars=self.task_vars)
 
     def run(self, argv, stdin=None):
-        """(rc, stdout), or (None, reason) when the command could not run."""
+        """(rc, stdout) of the command, whatever its exit code."""
         args = {"argv": argv, "chdir": self.chdir}
         if stdin is not None:
             args["stdin"] = stdin
         res = self.module("command", **args)
         if "rc" not in res or (res.get("failed") and res.get("msg") != "non-zero return code"):
-            return None, to_text(res.get("msg", "no exit code"))
+            raise Failed("cannot run %s: %s" % (argv[0], to_text(res.get("msg", "no exit code"))))
         return res["rc"], to_text(res.get("stdout", ""))
 
     def kind(self, path):
@@ -63,20 +65,21 @@ class Host:
     def checksums(self, folder):
         res = self.module("find", paths=[folder], hidden=True, get_checksum=True)
         if res.get("failed"):
-            return None, to_text(res.get("msg"))
+            raise Failed("cannot checksum the files in %s: %s" % (folder, to_text(res.get("msg"))))
         name = (ntpath if self.windows else posixpath).basename
-        return dict((name(f["path"]), f.get("checksum")) for f in res.get("files", [])), None
+        return dict((name(f["path"]), f.get("checksum")) for f in res.get("files", []))
 
     def read(self, path):
         res = self.module("slurp", src=path)
         if res.get("failed"):
-            return None, to_text(res.get("msg"))
-        return to_text(base64.b64decode(res["content"])), None
+            raise Failed("cannot read %s: %s" % (path, to_text(res.get("msg"))))
+        return to_text(base64.b64decode(res["content"]))
 
     def make_folder(self, path):
         args = {} if self.windows else {"mode": "0700"}
         res = self.module("file", path=path, state="directory", **args)
-        return to_text(res.get("msg")) if res.get("failed") else None
+        if res.get("failed"):
+            raise Failed("cannot create %s: %s" % (path, to_text(res.get("msg"))))
 
     def temp_folder(self):
         # The task's own remote folder: Ansible makes it private (umask 77)
@@ -94,11 +97,14 @@ def run_on_host(action, task_vars, options, work, **rules):
     the host, for the tool in tool_folder, with the values of no_log options
     taken out. The logic decides what check mode may do (run -check, export
     into a temporary folder), so the modules it runs through must not skip."""
-    validation, params = action.validate_argument_spec(options, **rules)
+    params = action.validate_argument_spec(options, **rules)[1]
     check_mode = action._task.check_mode
     action._task.check_mode = False
     try:
         result = work(params, Host(action, task_vars, params["tool_folder"]), check_mode)
     finally:
         action._task.check_mode = check_mode
-    return remove_values(result, validation._no_log_values)
+    # Every option is a plain string or number: its value is what to hide.
+    secrets = set(to_native(params[name]) for name, option in options.items()
+                  if option.get("no_log") and params.get(name))
+    return remove_values(result, secrets)
