@@ -1,8 +1,6 @@
 #include "platform/net.h"
+#include "platform/host_lookup.h"
 #include "platform/socket_headers.h"
-
-#include <cstring>
-#include <mutex>
 
 namespace {
 
@@ -28,17 +26,11 @@ int sendTimeoutMilliseconds() { return timeouts.send; }
 int receiveTimeoutMilliseconds() { return timeouts.receive; }
 
 bool resolveFirstIPv4(const std::string& host, std::uint32_t* address) {
-  // The answer lies in storage that POSIX systems share between threads, so
-  // the checks of a listing take turns here.
-  static std::mutex lookups;
-  std::lock_guard<std::mutex> turn(lookups);
-  hostent* entry = gethostbyname(host.c_str());
-  if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list == nullptr ||
-      entry->h_addr_list[0] == nullptr)
-    return false;
+  std::uint32_t found = 0;
+  if (!lookUpFirstIPv4(host, &found)) return false;
   sockaddr_in first{};
   first.sin_family = AF_INET;
-  std::memcpy(&first.sin_addr, entry->h_addr_list[0], sizeof first.sin_addr);
+  first.sin_addr.s_addr = found;
   char text[256];
   if (getnameinfo(reinterpret_cast<sockaddr*>(&first), sizeof first, text, sizeof text, nullptr, 0,
                   NI_NUMERICHOST) != 0)

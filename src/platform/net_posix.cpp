@@ -1,4 +1,5 @@
 #include "platform/net.h"
+#include "platform/host_lookup.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -30,6 +32,26 @@ bool waitFor(int socket, short events, int milliseconds) {
 
 void netStartup() {}
 void netCleanup() {}
+
+// gethostbyname's own lookup, with its answer in storage of this call instead
+// of storage that every thread shares, so that the checks of a listing wait
+// for their names at once. getaddrinfo would not do: it sorts the addresses
+// of a name by the routes to them, so the first one could change.
+bool lookUpFirstIPv4(const std::string& host, std::uint32_t* address) {
+  hostent entry{};
+  hostent* found = nullptr;
+  int lookupError = 0;
+  std::vector<char> storage(1024);
+  int result;
+  while ((result = gethostbyname_r(host.c_str(), &entry, storage.data(), storage.size(), &found,
+                                   &lookupError)) == ERANGE)
+    storage.resize(storage.size() * 2);
+  if (result != 0 || found == nullptr || found->h_addrtype != AF_INET ||
+      found->h_addr_list == nullptr || found->h_addr_list[0] == nullptr)
+    return false;
+  std::memcpy(address, found->h_addr_list[0], sizeof *address);
+  return true;
+}
 
 int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socket) {
   int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

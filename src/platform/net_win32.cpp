@@ -1,4 +1,5 @@
 #include "platform/net.h"
+#include "platform/host_lookup.h"
 
 #include "platform/windows_headers.h"
 
@@ -31,6 +32,17 @@ void netStartup() {
 }
 
 void netCleanup() { WSACleanup(); }
+
+// Winsock keeps the answer in storage of the calling thread, so the checks
+// of a listing wait for their names at once.
+bool lookUpFirstIPv4(const std::string& host, std::uint32_t* address) {
+  const hostent* found = gethostbyname(host.c_str());
+  if (found == nullptr || found->h_addrtype != AF_INET || found->h_addr_list == nullptr ||
+      found->h_addr_list[0] == nullptr)
+    return false;
+  std::memcpy(address, found->h_addr_list[0], sizeof *address);
+  return true;
+}
 
 int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socket) {
   SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
