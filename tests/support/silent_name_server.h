@@ -1,19 +1,24 @@
 // A name server that takes every query and answers none, for the built tool
-// run as a process (runProcess): `launcher` runs a program with its arguments
-// where /etc/resolv.conf names this server alone (time-out 1 s, one attempt)
-// and names not in /etc/hosts go to it. Only root can set that up, in a
-// private mount namespace on Linux; elsewhere `unavailable` says why not.
+// run as a process: `run` runs a program as runProcess does, where this
+// server is the only one (time-out 1 s, one attempt) and every name that
+// /etc/hosts lacks goes to it (see silent_resolver.sh). Only root can set
+// that up, in a private mount namespace on Linux; elsewhere `unavailable`
+// says why not.
 #pragma once
 
-#include <string>
+#include "support/tool_run.h"
 
-struct SilentNameServer {
+class SilentNameServer {
+ public:
   // Keeps its files in `folder`, which outlives it.
   explicit SilentNameServer(const std::string& folder);
   ~SilentNameServer();
   SilentNameServer(const SilentNameServer&) = delete;
   SilentNameServer& operator=(const SilentNameServer&) = delete;
+  ProcessResult run(std::vector<std::string> words) const;
+  std::string unavailable;
 
-  std::string unavailable, launcher;
-  int socket = -1;
+ private:
+  std::string folder_;
+  int socket_ = -1;
 };
