@@ -1,5 +1,5 @@
-#include "platform/net.h"
 #include "platform/host_lookup.h"
+#include "platform/net.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

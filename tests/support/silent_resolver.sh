@@ -10,6 +10,7 @@ folder=$1
 shift
 printf 'nameserver 127.53.0.1\noptions timeout:1 attempts:1\n' >"$folder/resolv.conf"
 printf 'hosts: files dns\n' >"$folder/nsswitch.conf"
+# shellcheck disable=SC2016 # the inner shell expands them
 exec unshare --mount --propagation private /bin/sh -c '
   mount --bind "$0/resolv.conf" /etc/resolv.conf &&
   mount --bind "$0/nsswitch.conf" /etc/nsswitch.conf &&
