@@ -1,6 +1,7 @@
 #include "platform/host_lookup.h"
 #include "platform/net.h"
-#include "platform/socket_headers.h"
+
+#include <cstring>
 
 namespace {
 
@@ -26,11 +27,14 @@ int sendTimeoutMilliseconds() { return timeouts.send; }
 int receiveTimeoutMilliseconds() { return timeouts.receive; }
 
 bool resolveFirstIPv4(const std::string& host, std::uint32_t* address) {
-  std::uint32_t found = 0;
-  if (!lookUpFirstIPv4(host, &found)) return false;
+  HostAnswer answer;
+  const hostent* entry = lookUpHost(host, &answer);
+  if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list == nullptr ||
+      entry->h_addr_list[0] == nullptr)
+    return false;
   sockaddr_in first{};
   first.sin_family = AF_INET;
-  first.sin_addr.s_addr = found;
+  std::memcpy(&first.sin_addr, entry->h_addr_list[0], sizeof first.sin_addr);
   char text[256];
   if (getnameinfo(reinterpret_cast<sockaddr*>(&first), sizeof first, text, sizeof text, nullptr, 0,
                   NI_NUMERICHOST) != 0)

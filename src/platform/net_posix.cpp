@@ -12,7 +12,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -33,24 +32,20 @@ bool waitFor(int socket, short events, int milliseconds) {
 void netStartup() {}
 void netCleanup() {}
 
-// gethostbyname's own lookup, with its answer in storage of this call instead
-// of storage that every thread shares, so that the checks of a listing wait
-// for their names at once. getaddrinfo would not do: it sorts the addresses
-// of a name by the routes to them, so the first one could change.
-bool lookUpFirstIPv4(const std::string& host, std::uint32_t* address) {
-  hostent entry{};
+// gethostbyname's own lookup, with its answer in storage of the caller's
+// instead of storage that every thread shares, so that the checks of a
+// listing wait for their names at once. getaddrinfo would not do: it sorts
+// the addresses of a name by the routes to them, so the first one could
+// change.
+const hostent* lookUpHost(const std::string& host, HostAnswer* answer) {
   hostent* found = nullptr;
   int lookupError = 0;
-  std::vector<char> storage(1024);
   int result;
-  while ((result = gethostbyname_r(host.c_str(), &entry, storage.data(), storage.size(), &found,
-                                   &lookupError)) == ERANGE)
-    storage.resize(storage.size() * 2);
-  if (result != 0 || found == nullptr || found->h_addrtype != AF_INET ||
-      found->h_addr_list == nullptr || found->h_addr_list[0] == nullptr)
-    return false;
-  std::memcpy(address, found->h_addr_list[0], sizeof *address);
-  return true;
+  answer->storage.resize(1024);
+  while ((result = gethostbyname_r(host.c_str(), &answer->entry, answer->storage.data(),
+                                   answer->storage.size(), &found, &lookupError)) == ERANGE)
+    answer->storage.resize(answer->storage.size() * 2);
+  return result == 0 ? found : nullptr;
 }
 
 int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socket) {

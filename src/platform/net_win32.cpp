@@ -35,13 +35,8 @@ void netCleanup() { WSACleanup(); }
 
 // Winsock keeps the answer in storage of the calling thread, so the checks
 // of a listing wait for their names at once.
-bool lookUpFirstIPv4(const std::string& host, std::uint32_t* address) {
-  const hostent* found = gethostbyname(host.c_str());
-  if (found == nullptr || found->h_addrtype != AF_INET || found->h_addr_list == nullptr ||
-      found->h_addr_list[0] == nullptr)
-    return false;
-  std::memcpy(address, found->h_addr_list[0], sizeof *address);
-  return true;
+const hostent* lookUpHost(const std::string& host, HostAnswer*) {
+  return gethostbyname(host.c_str());
 }
 
 int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socket) {

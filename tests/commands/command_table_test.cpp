@@ -494,15 +494,10 @@ TEST_F(CommandTable, ListLooksNamesUpAtOnce) {
     table += std::string("s") + n + "    s" + n + ".zerinctl.test  2     local     not running\n";
   }
   layOut(row("-list", file("{data}{/}vexa_config.xml", descriptor + "</config>\n")));
-  auto timed = [&](std::vector<std::string> words, std::string* printed) {
-    words.insert(words.begin(), expand("{tool}{/}zerinctl") + kExecutableSuffix);
-    const auto start = std::chrono::steady_clock::now();
-    *printed = names.run(words).output;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  };
+  const std::string tool = expand("{tool}{/}zerinctl") + kExecutableSuffix;
   std::string checked, listed;
-  const double check = timed({"-check", "s1", "u", "p"}, &checked);
-  const double list = timed({"-list"}, &listed);
+  const double check = names.timedRun({tool, "-check", "s1", "u", "p"}, &checked);
+  const double list = names.timedRun({tool, "-list"}, &listed);
   EXPECT_EQ(checked, "Zerin service not running on host s1.zerinctl.test, port 2\n");
   EXPECT_EQ(listed, table);
   EXPECT_GT(check, 1.8) << "each attempt's lookup waits for the silent name server";

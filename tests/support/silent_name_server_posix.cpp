@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 
 SilentNameServer::SilentNameServer(const std::string& folder) : folder_(folder) {
@@ -28,7 +29,9 @@ SilentNameServer::~SilentNameServer() {
   if (socket_ >= 0) close(socket_);
 }
 
-ProcessResult SilentNameServer::run(std::vector<std::string> words) const {
+double SilentNameServer::timedRun(std::vector<std::string> words, std::string* printed) const {
   words.insert(words.begin(), {ZERINCTL_SILENT_RESOLVER, folder_});
-  return runProcess("/bin/sh", words);
+  const auto start = std::chrono::steady_clock::now();
+  *printed = runProcess("/bin/sh", words).output;
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
