@@ -13,7 +13,7 @@
 SilentNameServer::SilentNameServer(const std::string& folder) : folder_(folder) {
   // Port 53 of 127.53.0.1 takes a query and never answers, where a closed
   // port would refuse it at once. Test runs at the same time share it.
-  socket_ = geteuid() == 0 ? ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0) : -1;
+  socket_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   const int reuse = 1;
   sockaddr_in address{AF_INET, htons(53), {htonl(0x7F350001)}, {}};
   if (socket_ < 0 || setsockopt(socket_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse) != 0 ||

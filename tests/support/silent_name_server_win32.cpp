@@ -1,8 +1,7 @@
 #include "support/silent_name_server.h"
 
-// Windows asks the name servers of its network settings, which no test may
-// change; under Wine the Linux resolver answers in the Wine server's mount
-// namespace, not in one of the test's own.
+// Windows has no mount namespace to give one process name servers of its
+// own, and its network settings are no test's to change.
 SilentNameServer::SilentNameServer(const std::string&)
     : unavailable("no private name server for the Windows build") {}
 
