@@ -1,11 +1,13 @@
 // Blocking IPv4 TCP sockets for the service control channel.
 //
 // Every operation that can fail returns false (or a negative count) and
-// leaves nothing open that the caller did not already own. Every wait is
-// bounded, so that no command hangs on a peer that has stopped answering: a
-// connection attempt by the connect time-out (10 s), each send by the send
-// time-out and each wait for received bytes by the receive time-out (30 s
-// each).
+// leaves nothing open that the caller did not already own. The waits on the
+// peer are bounded by the tool, so that no command hangs on one that has
+// stopped answering: a connection attempt by the connect time-out (10 s),
+// each send by the send time-out and each wait for received bytes by the
+// receive time-out (30 s each). The name lookup is bounded by the system's
+// resolver alone (its time-out and attempts per name server), as the tool
+// cannot cut it short; lookups on several threads run at once.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +22,8 @@ void netStartup();
 void netCleanup();
 
 // The host's first IPv4 address, in network byte order, whether the host is
-// given as a name or as dotted digits.
+// given as a name or as dotted digits: the first address of the system's
+// answer, as gethostbyname gives it.
 bool resolveFirstIPv4(const std::string& host, std::uint32_t* address);
 
 // What a wait that ran out gives, for connections, sends and receives alike.

@@ -1,8 +1,7 @@
+#include "platform/host_lookup.h"
 #include "platform/net.h"
-#include "platform/socket_headers.h"
 
 #include <cstring>
-#include <mutex>
 
 namespace {
 
@@ -28,11 +27,8 @@ int sendTimeoutMilliseconds() { return timeouts.send; }
 int receiveTimeoutMilliseconds() { return timeouts.receive; }
 
 bool resolveFirstIPv4(const std::string& host, std::uint32_t* address) {
-  // The answer lies in storage that POSIX systems share between threads, so
-  // the checks of a listing take turns here.
-  static std::mutex lookups;
-  std::lock_guard<std::mutex> turn(lookups);
-  hostent* entry = gethostbyname(host.c_str());
+  HostAnswer answer;
+  const hostent* entry = lookUpHost(host, &answer);
   if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list == nullptr ||
       entry->h_addr_list[0] == nullptr)
     return false;

@@ -1,3 +1,4 @@
+#include "platform/host_lookup.h"
 #include "platform/net.h"
 
 #include <arpa/inet.h>
@@ -30,6 +31,22 @@ bool waitFor(int socket, short events, int milliseconds) {
 
 void netStartup() {}
 void netCleanup() {}
+
+// gethostbyname's own lookup, with its answer in storage of the caller's
+// instead of storage that every thread shares, so that the checks of a
+// listing wait for their names at once. getaddrinfo would not do: it sorts
+// the addresses of a name by the routes to them, so the first one could
+// change.
+const hostent* lookUpHost(const std::string& host, HostAnswer* answer) {
+  hostent* found = nullptr;
+  int lookupError = 0;
+  int result;
+  answer->storage.resize(1024);
+  while ((result = gethostbyname_r(host.c_str(), &answer->entry, answer->storage.data(),
+                                   answer->storage.size(), &found, &lookupError)) == ERANGE)
+    answer->storage.resize(answer->storage.size() * 2);
+  return result == 0 ? found : nullptr;
+}
 
 int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socket) {
   int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -1,3 +1,4 @@
+#include "platform/host_lookup.h"
 #include "platform/net.h"
 
 #include "platform/windows_headers.h"
@@ -31,6 +32,12 @@ void netStartup() {
 }
 
 void netCleanup() { WSACleanup(); }
+
+// Winsock keeps the answer in storage of the calling thread, so the checks
+// of a listing wait for their names at once.
+const hostent* lookUpHost(const std::string& host, HostAnswer*) {
+  return gethostbyname(host.c_str());
+}
 
 int connectStream(std::uint32_t address, std::uint16_t port, SocketHandle* socket) {
   SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);

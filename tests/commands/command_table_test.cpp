@@ -14,6 +14,7 @@
 #include "support/installation.h"
 
 #include "listener.h"
+#include "support/silent_name_server.h"
 
 #include <algorithm>
 #include <chrono>
@@ -478,6 +479,29 @@ TEST_F(CommandTable, ListWaitsForSilentServicesAtOnce) {
   EXPECT_EQ(std::count(json.begin(), json.end(), '\n'), kSilent + 2) << json;
   EXPECT_EQ(json.find("true"), std::string::npos) << json;
   EXPECT_LT(seconds.count(), 7.0);
+}
+
+// A name server that never answers holds each lookup for its whole time-out
+// (two per check, one per attempt); the checks of a listing wait theirs out
+// at once, not in turn.
+TEST_F(CommandTable, ListLooksNamesUpAtOnce) {
+  SilentNameServer names(expand("{data}"));
+  if (!names.unavailable.empty()) GTEST_SKIP() << names.unavailable;
+  std::string descriptor = "<config>\n", table = "NAME  HOST              PORT  DATABASE  STATE\n";
+  for (char n = '1'; n <= '8'; ++n) {
+    descriptor += std::string("<instance name='s") + n + "' port='1' vexahost='s" + n +
+                  ".zerinctl.test'/>\n";
+    table += std::string("s") + n + "    s" + n + ".zerinctl.test  2     local     not running\n";
+  }
+  layOut(row("-list", file("{data}{/}vexa_config.xml", descriptor + "</config>\n")));
+  const std::string tool = expand("{tool}{/}zerinctl") + kExecutableSuffix;
+  std::string checked, listed;
+  const double check = names.timedRun({tool, "-check", "s1", "u", "p"}, &checked);
+  const double list = names.timedRun({tool, "-list"}, &listed);
+  EXPECT_EQ(checked, "Zerin service not running on host s1.zerinctl.test, port 2\n");
+  EXPECT_EQ(listed, table);
+  EXPECT_GT(check, 1.8) << "each attempt's lookup waits for the silent name server";
+  EXPECT_LT(list, 1.5 * check);
 }
 
 }  // namespace
