@@ -22,10 +22,13 @@ MODULES = ("repository", "repository_info", "salts")
 
 
 class ProcessList(threading.Thread):
-    """Every command line on the host, sampled from /proc every few ms until stopped."""
+    """The command lines of the processes whose environment holds MARKER
+    (NAME=VALUE), sampled from /proc every few ms until stopped: what one
+    run shows, apart from other runs of these tests on the machine."""
 
-    def __init__(self):
+    def __init__(self, marker):
         super().__init__(daemon=True)
+        self.marker = marker.encode() + b"\0"
         self.seen = set()
         self.done = threading.Event()
 
@@ -33,6 +36,9 @@ class ProcessList(threading.Thread):
         while not self.done.wait(0.002):
             for pid in os.listdir("/proc"):
                 try:
+                    with open("/proc/%s/environ" % pid, "rb") as f:
+                        if self.marker not in f.read():
+                            continue
                     with open("/proc/%s/cmdline" % pid, "rb") as f:
                         self.seen.add(f.read().replace(b"\0", b" ").decode("utf-8", "replace"))
                 except OSError:
@@ -61,14 +67,15 @@ class Playbooks(unittest.TestCase):
         with tempfile.NamedTemporaryFile("w", suffix=".json", delete=False) as f:
             json.dump(self.vars, f)
         self.addCleanup(os.remove, f.name)
-        env = dict(os.environ, ANSIBLE_NOCOLOR="1", ANSIBLE_RETRY_FILES_ENABLED="0")
+        env = dict(os.environ, ANSIBLE_NOCOLOR="1", ANSIBLE_RETRY_FILES_ENABLED="0",
+                   ZERIN_TEST_RUN=self.inst.temp)
         return subprocess.run(["ansible-playbook", "-i", "localhost,", "-e", "@" + f.name]
                               + list(options) + [os.path.join(PLAYBOOKS, playbook)],
                               env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                               universal_newlines=True, timeout=600)
 
     def test_every_state_and_salts_with_no_secret_in_the_verbose_output_or_the_process_list(self):
-        with ProcessList() as processes:
+        with ProcessList("ZERIN_TEST_RUN=" + self.inst.temp) as processes:
             done = self.play("states.yml", "-vvv")
         self.assertEqual(done.returncode, 0, done.stdout[-6000:])
         self.assertIn("failed=0", done.stdout)

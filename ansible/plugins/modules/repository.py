@@ -27,7 +27,7 @@ description:
   - I(password) and I(db_password) reach the tool on its standard input (the
     tool's password argument C(-)), so no command line on the host shows
     them. The tool reads C(ZERINCTL_PASSWORD_FILE) and C(ZERINCTL_PASSWORD)
-    before its standard input: the task's environment must not set them.
+    before its standard input, so the task's environment must not set them.
   - Runs as an action plugin that calls M(ansible.builtin.command) on POSIX
     hosts and M(ansible.windows.win_command) on Windows hosts.
 version_added: 0.1.0
