@@ -39,13 +39,12 @@ bool readPassword(std::string* password) {
   password->clear();
   std::string path;
   if (getEnvironment(kFileVariable, &path)) {
+    const std::string named = std::string(kFileVariable) + " names " + path;
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-      return noPassword(std::string(kFileVariable) + " names " + path + ", which cannot be read");
+    if (file == nullptr) return noPassword(named + ", which cannot be read");
     bool found = readFirstLine(file, password);
     std::fclose(file);
-    if (!found)
-      return noPassword(std::string(kFileVariable) + " names " + path + ", which is empty");
+    if (!found) return noPassword(named + ", which is empty");
     trace("password from the file %s", path.c_str());
     return true;
   }
@@ -54,7 +53,7 @@ bool readPassword(std::string* password) {
     return true;
   }
   if (!readFirstLine(stdin, password))
-    return noPassword(std::string("neither variable is set and standard input is at its end"));
+    return noPassword("neither variable is set and standard input is at its end");
   trace("password from standard input");
   return true;
 }
