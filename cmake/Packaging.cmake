@@ -8,8 +8,9 @@
 #            share/), and share/zerinctl/demo/: zerin.cfg, templates/ (the
 #            database scripts and the template files), vexa/ (a link to the
 #            engine, the salt scripts and the secure store), data/, and
-#            tour.sh, which runs the tour on a copy of it. Packages: TGZ and
-#            DEB.
+#            tour.sh, which runs the tour on a copy of it;
+#            lib/systemd/system/zerinctl@.service, the template unit that
+#            keeps one repository's service running. Packages: TGZ and DEB.
 #   Windows  zerinctl.exe in the demo installation's own folder, beside
 #            zerin.cfg, templates\, vexa\ and data\, so that the unpacked
 #            folder is an installation that works as it is. Package: ZIP.
@@ -71,6 +72,8 @@ if(NOT WIN32)
                       OUTPUT_FILE \"\${folder}/${name}.gz\" COMMAND_ERROR_IS_FATAL ANY)")
   endforeach()
   install(FILES ${PROJECT_SOURCE_DIR}/docs/copyright DESTINATION ${doc_destination})
+  # Below /usr and /usr/local alike systemd finds its units there.
+  install(FILES ${PROJECT_SOURCE_DIR}/systemd/zerinctl@.service DESTINATION lib/systemd/system)
   # Where bash-completion looks for a command's completion, under the prefix.
   install(FILES ${PROJECT_SOURCE_DIR}/completion/zerinctl.bash
           DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zerinctl)

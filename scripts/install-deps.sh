@@ -25,11 +25,11 @@ fi
 # pycodestyle and pyflakes check the Python (scripts/lint.sh);
 # ansible (ansible-core and the collections, ansible.windows among them)
 # runs the collection's tests and ansible-lint checks it; lintian checks the
-# Debian package.
+# Debian package; systemd's systemd-analyze verifies the unit it ships.
 packages=(build-essential cmake ninja-build ca-certificates googletest
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
           shellcheck clang-format clang libclang-rt-dev
-          pycodestyle pyflakes3 ansible ansible-lint lintian)
+          pycodestyle pyflakes3 ansible ansible-lint lintian systemd)
 if [ "${1:-}" = --bench ]; then
   packages+=(valgrind xmlstarlet curl hyperfine time python3 strace)
 fi

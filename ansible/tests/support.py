@@ -63,7 +63,8 @@ class Installation:
         self.edit("templates/SOPIN.txt", pin, PIN)
         self.folder = self.native(self.root)
         self.env = dict(os.environ, QUARRA_HOME=self.native(os.path.join(self.root, "quarra")))
-        for name in ("QUARRANODENAME", "VEXAUSER", "VEXAPASSWD", "ZERINCTL_TRACE"):
+        for name in ("QUARRANODENAME", "VEXAUSER", "VEXAPASSWD", "ZERINCTL_TRACE", "ZERINCTL_PASSWORD",
+                     "ZERINCTL_PASSWORD_FILE"):
             self.env.pop(name, None)
         if self.windows:
             # The prefix of the Windows build's tests, for cmake/wine-run.sh and wineserver.

@@ -6,6 +6,7 @@
 #include "commands/start.h"
 #include "commands/stop_check.h"
 #include "config/folders.h"
+#include "config/password.h"
 #include "platform/system.h"
 #include "process/script_runner.h"
 #include "util/numbers.h"
@@ -18,6 +19,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -38,6 +40,9 @@ struct CommandForm {
   int maxCount;
   Condition condition;
   const char* text;  // what the condition compares argument 2 with
+  // The argument that holds the engine's password, where "-" stands for one
+  // given elsewhere (see readPassword); 0 in the forms without one.
+  int passwordAt;
   Operation run;
 };
 
@@ -120,30 +125,30 @@ int list(const std::string& toolFolder, Arguments) {
 // In the order the command words are tested; within a word, the first form
 // that fits decides.
 const CommandForm kForms[] = {
-    {"-delete", 3, 3, Condition::kNone, nullptr, deleteByName},
-    {"-delete", 5, 5, Condition::kNone, nullptr, deleteWithCredentials},
-    {"-delete", 0, kAnyCount, Condition::kNone, nullptr, invalidDeleteParameters},
-    {"-stop", 5, 5, Condition::kNone, nullptr, stopByName},
-    {"-stop", 9, 9, Condition::kStartsWith, kMarker, stopExplicit<6>},
-    {"-stop", 10, 10, Condition::kStartsWith, kMarker, stopExplicit<7>},
-    {"-start", 5, 5, Condition::kNone, nullptr, startByName<false>},
-    {"-start", 9, 9, Condition::kStartsWith, kMarker, startExplicitShowingPort},
-    {"-start", 10, 10, Condition::kStartsWith, kMarker, startExplicit<7, false>},
-    {"-startdebug", 5, 5, Condition::kNone, nullptr, startByName<true>},
-    {"-startdebug", 9, 9, Condition::kStartsWith, kMarker, startExplicit<6, true>},
-    {"-startdebug", 10, 10, Condition::kStartsWith, kMarker, startExplicit<7, true>},
-    {"-check", 5, 5, Condition::kNone, nullptr, checkByName},
-    {"-check", 9, 9, Condition::kStartsWith, kMarker, checkExplicit<6>},
-    {"-check", 10, 10, Condition::kStartsWith, kMarker, checkExplicit<7>},
+    {"-delete", 3, 3, Condition::kNone, nullptr, 0, deleteByName},
+    {"-delete", 5, 5, Condition::kNone, nullptr, 4, deleteWithCredentials},
+    {"-delete", 0, kAnyCount, Condition::kNone, nullptr, 0, invalidDeleteParameters},
+    {"-stop", 5, 5, Condition::kNone, nullptr, 0, stopByName},
+    {"-stop", 9, 9, Condition::kStartsWith, kMarker, 0, stopExplicit<6>},
+    {"-stop", 10, 10, Condition::kStartsWith, kMarker, 0, stopExplicit<7>},
+    {"-start", 5, 5, Condition::kNone, nullptr, 4, startByName<false>},
+    {"-start", 9, 9, Condition::kStartsWith, kMarker, 4, startExplicitShowingPort},
+    {"-start", 10, 10, Condition::kStartsWith, kMarker, 4, startExplicit<7, false>},
+    {"-startdebug", 5, 5, Condition::kNone, nullptr, 4, startByName<true>},
+    {"-startdebug", 9, 9, Condition::kStartsWith, kMarker, 4, startExplicit<6, true>},
+    {"-startdebug", 10, 10, Condition::kStartsWith, kMarker, 4, startExplicit<7, true>},
+    {"-check", 5, 5, Condition::kNone, nullptr, 0, checkByName},
+    {"-check", 9, 9, Condition::kStartsWith, kMarker, 0, checkExplicit<6>},
+    {"-check", 10, 10, Condition::kStartsWith, kMarker, 0, checkExplicit<7>},
     // The salt forms read arguments 2 to 4 whatever the count, so fewer
     // than five arguments is wrong usage.
-    {"-importsalt", 5, kAnyCount, Condition::kIs, "-all", importAll},
-    {"-importsalt", 5, kAnyCount, Condition::kIsNot, "-all", importOne},
-    {"-exportsalt", 5, kAnyCount, Condition::kIs, "-all", exportAll},
-    {"-exportsalt", 5, kAnyCount, Condition::kIsNot, "-all", exportOne},
-    {"-list", 2, 2, Condition::kNone, nullptr, list<ListFormat::kTable>},
-    {"-list", 3, 3, Condition::kIs, "-json", list<ListFormat::kJson>},
-    {"-list", 3, 3, Condition::kIs, "-names", list<ListFormat::kNames>},
+    {"-importsalt", 5, kAnyCount, Condition::kIs, "-all", 0, importAll},
+    {"-importsalt", 5, kAnyCount, Condition::kIsNot, "-all", 0, importOne},
+    {"-exportsalt", 5, kAnyCount, Condition::kIs, "-all", 0, exportAll},
+    {"-exportsalt", 5, kAnyCount, Condition::kIsNot, "-all", 0, exportOne},
+    {"-list", 2, 2, Condition::kNone, nullptr, 0, list<ListFormat::kTable>},
+    {"-list", 3, 3, Condition::kIs, "-json", 0, list<ListFormat::kJson>},
+    {"-list", 3, 3, Condition::kIs, "-names", 0, list<ListFormat::kNames>},
 };
 
 bool conditionHolds(const CommandForm& form, Arguments argv) {
@@ -176,7 +181,15 @@ int dispatch(const std::string& toolFolder, int argc, char* const* argv) {
     if (std::strcmp(argv[1], form.word) != 0 || argc < form.minCount || argc > form.maxCount ||
         !conditionHolds(form, argv))
       continue;
-    return form.run(toolFolder, argv);
+    if (form.passwordAt == 0 || !standsForPassword(argv[form.passwordAt]))
+      return form.run(toolFolder, argv);
+    // Read before the command does anything, so that without a password
+    // nothing starts and no script runs.
+    std::string password;
+    if (!readPassword(&password)) return kFailure;
+    std::vector<char*> given(argv, argv + argc);
+    given[form.passwordAt] = &password[0];
+    return form.run(toolFolder, given.data());
   }
   return kWrongUsage;
 }

@@ -239,6 +239,49 @@ TEST_F(CommandTable, DeleteOfARemoteDatabaseNeedsItsCredentials) {
   });
 }
 
+// "-" in place of the password: the first line of the file that
+// ZERINCTL_PASSWORD_FILE names, else ZERINCTL_PASSWORD, else the first line
+// of standard input; without a password nothing runs. Stop and check take
+// none, so theirs is a word like any other.
+TEST_F(CommandTable, DashTakesThePasswordFromAFileAVariableOrStandardInput) {
+  const std::string secret = "{tool}{/}secret", args = kMarker + " u - x ";
+  const auto everySource = parts(with("ZERINCTL_PASSWORD_FILE", secret), answering("typed\n"),
+                                 file(secret, "s3cret\r\nnext\n"), with("ZERINCTL_PASSWORD", "v"));
+  const auto none = [](const std::string& why) {
+    return parts(status(-1), prints("No password for -: " + why +
+                                    ". It is the first line of the "
+                                    "file named by ZERINCTL_PASSWORD_FILE, else the value of "
+                                    "ZERINCTL_PASSWORD, else the first line of standard input\n"));
+  };
+  const auto remote = parts(with("QUARRANODENAME", "node1"), prints(asked("local") + "\n"),
+                            leaves(kWithoutLocal));
+  run({
+      row("-start sales u -", everySource, prints(kDatabase + kSalesLaunch), kStartsDatabase,
+          records("vexa", "VEXAPASSWD=s3cret"), traces("password from the file " + secret),
+          traceHides("s3cret")),
+      row("-startdebug " + args + "localhost {engine} " + kGood, kFiles, answering("typed\n"),
+          with("ZERINCTL_PASSWORD", "v^ar"), records("vexa", "VEXAPASSWD=v^ar"),
+          prints(launched(kGood, "localhost:{engine}/?concurrency=5"))),
+      row("-start " + args + "7 localhost {engine} " + kGood, kFiles, answering("typed\r\ny"),
+          records("vexa", "VEXAPASSWD=typed"),
+          prints(launched(kGood, "localhost:{engine}/?concurrency=5"))),
+      // The answer after the password line is still there for the question.
+      row("-delete local admin -", remote, answering("se^cret\r\ny"), traceHides("se^cret"),
+          runs("removevexa [{repos}] [local] [admin] [se^cret]"), traces("local admin ***")),
+      row("-delete local admin -", remote, asProcess(), answering("pw\ny"),
+          runs("removevexa [{repos}] [local] [admin] [pw]"),
+          records("removevexa", "VEXAPASSWD=pw")),
+      row("-start sales u -", none("neither variable is set and standard input is at its end")),
+      row("-delete sales u -", with("ZERINCTL_PASSWORD_FILE", secret + "2"), answering("pw\ny"),
+          none("ZERINCTL_PASSWORD_FILE names " + secret + "2, which cannot be read")),
+      row("-start " + args + "localhost {engine} " + kGood, kFiles, file(secret, ""),
+          with("ZERINCTL_PASSWORD_FILE", secret),
+          none("ZERINCTL_PASSWORD_FILE names " + secret + ", which is empty")),
+      row("-check digits u -", prints("Zerin service is running on host 127.0.0.1, port {up}\n"),
+          sends("PING 127.0.0.1")),
+  });
+}
+
 // The data folder's name reaches the database scripts as it is, whatever
 // an interpreter could make of it.
 TEST_F(CommandTable, TheDatabaseScriptsGetTheRepositoriesFolderUnexpanded) {

@@ -29,6 +29,9 @@ import time
 EXPLICIT = "_VEXADEFAULT_"
 # Check and stop read neither user nor password, but count them.
 UNUSED = "-"
+# In a password's place: the tool reads it from standard input, so that no
+# command line on the host shows it.
+FROM_STDIN = "-"
 MASK = "***"
 # Pause between two checks while waiting. One check through Ansible costs a
 # module round trip (a few hundred ms at least), while the engine answers
@@ -78,14 +81,15 @@ def stop_args(params):
 
 def start_args(params):
     word = "-startdebug" if params.get("debug") else "-start"
-    return [word] + endpoint_args(params, params["user"], params["password"])
+    return [word] + endpoint_args(params, params["user"], FROM_STDIN)
 
 
 def delete_args(params):
-    args = ["-delete", params["name"]]
-    if params.get("db_user") is not None:
-        args += [params["db_user"], params.get("db_password") or ""]
-    return args
+    """The command line and its standard input: the password line, when
+    there are credentials, then the answer to the confirmation."""
+    if params.get("db_user") is None:
+        return ["-delete", params["name"]], "y"
+    return ["-delete", params["name"], params["db_user"], FROM_STDIN], (params.get("db_password") or "") + "\ny"
 
 
 def read_check(lines):
@@ -177,7 +181,7 @@ def stop(tool, params, result, wait_for_it, clock, sleep):
 
 
 def start(tool, params, result, clock, sleep):
-    code, lines = tool(start_args(params))
+    code, lines = tool(start_args(params), stdin=params["password"])
     # A refused launch still ends with 0: its "[error]" line is all there is.
     if code != 0 or any(line.startswith("[error] ") for line in lines):
         raise Failed("%s could not be started: %s" % (params["name"], said(lines)))
@@ -228,7 +232,8 @@ def remove(tool, params, result, check_mode, clock, sleep):
     # Only a service on this machine can be stopped; one elsewhere stays.
     if state == "running" and result["host"] == "localhost":
         stop(tool, by_name, result, True, clock, sleep)
-    code, lines = tool(delete_args(params), stdin="y")
+    args, stdin = delete_args(params)
+    code, lines = tool(args, stdin=stdin)
     if code == 0:
         return
     # Whether the entry left the descriptor decides what is left to mend.

@@ -24,8 +24,10 @@ description:
     (for instance C(QUARRA_HOME)) with the task's C(environment) keyword.
   - A start whose launch the host refuses (the tool's C([error]) line) fails
     at once, without waiting for I(timeout).
-  - The password stands on the tool's command line, as the tool takes it, and
-    so shows in the host's process list while C(-start) runs.
+  - I(password) and I(db_password) reach the tool on its standard input (the
+    tool's password argument C(-)), so no command line on the host shows
+    them. The tool reads C(ZERINCTL_PASSWORD_FILE) and C(ZERINCTL_PASSWORD)
+    before its standard input, so the task's environment must not set them.
   - Runs as an action plugin that calls M(ansible.builtin.command) on POSIX
     hosts and M(ansible.windows.win_command) on Windows hosts.
 version_added: 0.1.0
