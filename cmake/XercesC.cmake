@@ -1,8 +1,8 @@
 # Finds Xerces-C++ and provides the target XercesC::XercesC.
 #
-# The project's scripts point CMAKE_PREFIX_PATH (or XercesC_DIR) at a static
-# build made from Debian's source package; a system Xerces (Debian's
-# libxerces-c-dev, vcpkg's on Windows) is found the same way.
+# The project's scripts point XercesC_DIR at the package file of a static
+# build made from Debian's source package; without it, a system Xerces
+# (Debian's libxerces-c-dev, vcpkg's on Windows) is found.
 # The static library needs the thread library its package file names.
 find_package(Threads REQUIRED)
 find_package(XercesC CONFIG QUIET)

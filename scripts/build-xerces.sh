@@ -27,7 +27,10 @@ fi
 compiler=""
 case "$target" in
   native)
-    opts=(-Dtranscoder=gnuiconv)
+    # Hardened as the tool's own code is (see CMakeLists.txt), of which the
+    # library is most.
+    flags="-D_FORTIFY_SOURCE=2 -fstack-protector-strong"
+    opts=(-Dtranscoder=gnuiconv -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags")
     ;;
   mingw)
     opts=(-Dtranscoder=windows

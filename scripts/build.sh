@@ -6,7 +6,9 @@
 #   fuzz       the libFuzzer targets under fuzz/, built with clang and the
 #              sanitizers, with a Xerces-C++ instrumented the same way
 # Further arguments name the targets to build (default: all).
-# Xerces-C++ comes from scripts/build-xerces.sh (cached after the first run).
+# Xerces-C++ comes from scripts/build-xerces.sh (cached after the first run),
+# named on every configure: a build folder would keep the one it found first
+# even after a change to build-xerces.sh made another.
 set -euo pipefail
 
 flavour=${1:?usage: build.sh native|sanitize|mingw|fuzz [target...]}
@@ -21,10 +23,12 @@ command -v ninja >/dev/null && generator=(-G Ninja)
 case "$flavour" in
   native)
     prefix=$("$here/scripts/build-xerces.sh" native)
-    opts=(-DCMAKE_BUILD_TYPE=Release -DZERINCTL_BENCH=ON -DCMAKE_PREFIX_PATH="$prefix") ;;
+    opts=(-DCMAKE_BUILD_TYPE=Release -DZERINCTL_BENCH=ON
+          -DXercesC_DIR="$prefix/lib/cmake/XercesC") ;;
   sanitize)
     prefix=$("$here/scripts/build-xerces.sh" native)
-    opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZERINCTL_SANITIZE=ON -DCMAKE_PREFIX_PATH="$prefix") ;;
+    opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZERINCTL_SANITIZE=ON
+          -DXercesC_DIR="$prefix/lib/cmake/XercesC") ;;
   mingw)
     prefix=$("$here/scripts/build-xerces.sh" mingw)
     opts=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake"
@@ -32,7 +36,7 @@ case "$flavour" in
   fuzz)
     prefix=$("$here/scripts/build-xerces.sh" fuzz)
     opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-          -DZERINCTL_FUZZ=ON -DZERINCTL_TESTS=OFF -DCMAKE_PREFIX_PATH="$prefix") ;;
+          -DZERINCTL_FUZZ=ON -DZERINCTL_TESTS=OFF -DXercesC_DIR="$prefix/lib/cmake/XercesC") ;;
   *) echo "build.sh: unknown flavour '$flavour'" >&2; exit 2 ;;
 esac
 

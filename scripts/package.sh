@@ -6,22 +6,30 @@
 # and prints each package's path and size. Install the Debian package with
 #   apt-get install ./build/package-native/packages/zerinctl_*.deb
 # Every time stamp in the packages is the last commit's (SOURCE_DATE_EPOCH,
-# unless set already), so that two builds of one commit give the same bytes.
+# unless set already), so that two builds of one commit give the same bytes:
+# in a git checkout, git's; in an extract of `git archive` (no .git, as a
+# distribution builds from a release tarball), where every file bears the
+# commit's time, the newest source file's, the build folder's left out.
 set -euo pipefail
 
 flavour=${1:?usage: package.sh native|mingw}
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${2:-"$here/build/package-$flavour"}
-# Outside a git checkout (an extracted tarball) the stamps are the build's.
-if [ -z "${SOURCE_DATE_EPOCH:-}" ] && epoch=$(git -C "$here" log -1 --format=%ct 2>/dev/null); then
-  export SOURCE_DATE_EPOCH=$epoch
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  if [ -e "$here/.git" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$here" log -1 --format=%ct)
+  else
+    SOURCE_DATE_EPOCH=$(find "$here" -path "$here/build" -prune -o -type f -printf '%T@\n' |
+                        sort -n | tail -n 1 | cut -d. -f1)
+  fi
+  export SOURCE_DATE_EPOCH
 fi
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 
 case "$flavour" in
   native)
-    opts=(-DCMAKE_PREFIX_PATH="$("$here/scripts/build-xerces.sh" native)") ;;
+    opts=(-DXercesC_DIR="$("$here/scripts/build-xerces.sh" native)/lib/cmake/XercesC") ;;
   mingw)
     opts=(-DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake"
           -DXercesC_DIR="$("$here/scripts/build-xerces.sh" mingw)/cmake") ;;

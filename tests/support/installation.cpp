@@ -100,7 +100,7 @@ Installation::~Installation() {
   stopEngines();
   // Standard input goes back to nothing: Windows removes no folder that
   // holds an open file.
-  std::freopen(kNullDevice, "r", stdin);
+  (void)!std::freopen(kNullDevice, "r", stdin);
 }
 
 std::string Installation::expand(std::string text) const {
@@ -153,7 +153,7 @@ void Installation::layOut(const Row& row) {
   for (const auto& [name, value] : row.variables)
     setVariable(name, value ? std::optional<std::string>(expand(*value)) : std::nullopt);
   root_.write("input", row.input);
-  std::freopen(root_.native("input").c_str(), "rb", stdin);
+  (void)!std::freopen(root_.native("input").c_str(), "rb", stdin);
 }
 
 void Installation::run(const std::vector<Row>& rows) {
