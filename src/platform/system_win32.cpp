@@ -7,8 +7,6 @@
 #include <cstdlib>
 #include <vector>
 
-const char* const kNarrowEncoding = nullptr;
-
 bool executablePath(std::string* path) {
   // MAX_PATH covers every ordinary installation; a longer path is truncated
   // by the system, so then ask again with room for the longest path there is.

@@ -167,7 +167,7 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
           records("vexa", "arg2=" + (kWindows ? "{short:" + odd + "}" : odd)),
           neverRecords("vexa", "arg6")),
   });
-  EXPECT_FALSE(std::filesystem::exists(expand("{data}{/}tmp{/}ran")));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(expand("{data}{/}tmp{/}ran"))));
 }
 
 std::string asked(const std::string& name) {
@@ -210,8 +210,8 @@ TEST_F(CommandTable, DeleteAsksThenRemovesTheEntryAndRunsTheRemovalScript) {
       row("-delete local", answering("y"), exits("removevexa", 0), kLocalRemoved,
           prints(asked("local") + "\nStating Quarra server failed(ECode: 0)"), status(-1)),
   });
-  EXPECT_FALSE(std::filesystem::exists(expand(stale)));
-  EXPECT_TRUE(std::filesystem::exists(expand(other)));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(expand(stale))));
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(expand(other))));
 }
 
 TEST_F(CommandTable, DeleteOfARemoteDatabaseNeedsItsCredentials) {
@@ -304,8 +304,8 @@ TEST_F(CommandTable, APasswordFullOfShellSyntaxArrivesUnchanged) {
           with("VEXAUSER", "admin"), with("VEXAPASSWD", password), prints(asked("local") + "\n"),
           runs("removevexa [{repos}] [local] [admin] [" + password + "]"), leaves(kWithoutLocal)),
   });
-  EXPECT_FALSE(std::filesystem::exists(expand("{tool}/ran")));
-  EXPECT_FALSE(std::filesystem::exists(expand("{tool}/ran2")));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(expand("{tool}/ran"))));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(expand("{tool}/ran2"))));
 }
 
 // The real tool, which finds its installation beside itself: the engine it

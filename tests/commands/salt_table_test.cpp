@@ -75,7 +75,7 @@ TEST_F(SaltTable, ExportOfAllSaltsIsReadBackByTheImportOfAll) {
   });
   const std::string out = expand(kOut);
   EXPECT_EQ(indexIn(out), "alpha=alpha.txt\nbeta=beta.txt\n");
-  EXPECT_FALSE(fs::exists(out + "/saltListFile.txt"));
+  EXPECT_FALSE(fs::exists(fs::u8path(out + "/saltListFile.txt")));
   run({
       row("-importsalt -all Y " + kOut + "{/}vexaexportSaltIndex.txt", prints(kImported),
           runs(imported("alpha", kOut + "{/}alpha.txt", "Y")),
@@ -114,7 +114,7 @@ TEST_F(SaltTable, AFailedSaltStopsNothingAndStaysOutOfTheIndex) {
   run({row("-exportsalt -all X " + kOut, listing("alpha\n"), exits("listsalt", 1),
            prints(kExported), runs(listed(kOut)))});
   EXPECT_EQ(indexIn(expand(kOut)), "");
-  EXPECT_TRUE(fs::exists(expand(kOut + "{/}saltListFile.txt")));
+  EXPECT_TRUE(fs::exists(std::filesystem::u8path(expand(kOut + "{/}saltListFile.txt"))));
 }
 
 // Each name would run a command if the interpreter read it; `&` does so in
@@ -156,7 +156,7 @@ TEST_F(SaltTable, NamesFilesAndArgumentsThatHoldCommandSyntaxNeverReachTheInterp
           status(-2)),
   });
   EXPECT_EQ(indexIn(expand(kOut)), "a=a.txt\nd=d.txt\n");
-  EXPECT_FALSE(fs::exists(expand(ran)));
+  EXPECT_FALSE(fs::exists(std::filesystem::u8path(expand(ran))));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A fresh folder under the system's temporary folder, removed with all it
-// holds when the object goes.
+// holds when the object goes. Its paths as strings are UTF-8, which
+// std::filesystem takes only through u8path on Windows.
 #pragma once
 
 #include <filesystem>
