@@ -4,7 +4,11 @@
 : "${WINEPREFIX:=${ZERINCTL_WINEPREFIX:-$PWD/wineprefix}}"
 WINEDEBUG=-all
 WINEDLLOVERRIDES="mscoree=;mshtml="
-export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+# Wine takes the Windows locale from the locale's name, installed or not:
+# a Western one, whose legacy code page 1252 holds none of the names the
+# tests give in other scripts, whatever the caller's locale.
+LC_ALL=en_US.UTF-8
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LC_ALL
 
 # Two tests starting Wine at once on a new prefix race to create it and its
 # server; the first one in creates it while the others wait.

@@ -28,6 +28,9 @@ class TempFolder {
 
 // The whole content of a file, byte for byte ("" when it cannot be read).
 std::string readFile(const std::filesystem::path& file);
+inline std::string readFile(const std::string& file) {
+  return readFile(std::filesystem::u8path(file));
+}
 
 // The text with each CR LF turned into LF, as Windows writes line ends in
 // text mode.
