@@ -174,9 +174,13 @@ std::string asked(const std::string& name) {
   return "You are about to remove the zerin repository: " + name +
          "\nConfirm remove repository (Y/N): ";
 }
-const std::string kSalesFiles =
-    "Info - please remove repository files from the following directory: \n\t{repos}{/}sales\n"
-    "(Note - you may need to reboot first before you can remove the repository files)\n";
+std::string leftFiles(const std::string& name) {
+  return "Info - please remove repository files from the following directory: \n\t{repos}{/}" +
+         name +
+         "\n(Note - you may need to reboot first before you can remove the repository "
+         "files)\n";
+}
+const std::string kSalesFiles = leftFiles("sales");
 const char* const kWithoutSales = "local,localGone,digits,digitsGone,remote,farService,configured";
 const char* const kWithoutLocal = "localGone,digits,digitsGone,remote,sales,farService,configured";
 const auto kSalesRemoved = parts(prints(asked("sales") + "\n" + kSalesFiles),
@@ -407,12 +411,48 @@ TEST_F(CommandTable, ALinkedDescriptorStaysALink) {
   EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
+// Names that no legacy code page holds stay apart, and each command acts
+// on the very one named; the other is untouched.
+TEST_F(CommandTable, NamesOutsideTheLegacyCodePageStayApart) {
+  const auto two =
+      file("{data}{/}vexa_config.xml",
+           "<config>\n  <instance name=\"販売\" port=\"19700\" vexaport=\"{up}\"/>\n"
+           "  <instance name=\"顧客\" port=\"19800\" vexaport=\"{engine}\"/>\n</config>");
+  const auto ping = sends("PING localhost");
+  const std::string json = "\"host\": \"localhost\", \"port\": ";
+  run({
+      row("-list", two, ping,
+          prints("NAME  HOST       PORT   DATABASE  STATE\n販売    localhost  {up}  local     "
+                 "running\n"
+                 "顧客    localhost  {engine}  local     not running\n")),
+      row("-list -json", two, ping,
+          prints("[\n  {\"name\": \"販売\", " + json +
+                 "{up}, \"database\": \"local\", \"running\": "
+                 "true},\n  {\"name\": \"顧客\", " +
+                 json +
+                 "{engine}, \"database\": \"local\", "
+                 "\"running\": false}\n]\n")),
+      row("-check 販売 u p", two, ping,
+          prints("Zerin service is running on host localhost, port {up}\n")),
+      row("-check 顧客 u p", two, status(-1),
+          prints("Zerin service not running on host localhost, port {engine}\n")),
+      row("-start 顧客 u p", two, kStartsDatabase,
+          prints(kDatabase +
+                 launched("{repos}{/}顧客{/}vexa.ini", "localhost:{engine}/?concurrency=5")),
+          records("vexa", "arg2={repos}{/}顧客{/}vexa.ini")),
+      row("-delete 顧客", two, answering("y"), prints(asked("顧客") + "\n" + leftFiles("顧客")),
+          runs("removevexa [{repos}] [顧客]"), leaves("販売")),
+      row("-delete 販売", two, answering("y"), asProcess(),
+          prints(asked("販売") + "\n" + leftFiles("販売")), runs("removevexa [{repos}] [販売]"),
+          leaves("顧客")),
+  });
+}
+
 // The listing shows what "-check" by name finds: each name once, in the
 // order of its first instance, entries of one name merged, names without a
-// port left out; a name of any shape comes back as the descriptor holds it,
-// in the tool's narrow text (code page 1252 under Wine) or in JSON's UTF-8.
+// port left out; a name of any shape comes back as the descriptor holds it.
 TEST_F(CommandTable, ListShowsWhatCheckFindsByName) {
-  const std::string u = kWindows ? "\xFC" : "\xC3\xBC";
+  const std::string u = "\xC3\xBC";
   const auto odd = file("{data}{/}vexa_config.xml",
                         "<config>\n"
                         "  <instance name='q\"b\\s t&#9;\xC3\xBC' port='1' vexaport='{up}'/>\n"

@@ -4,6 +4,8 @@
 // those of command_table_test.cpp.
 #include "support/installation.h"
 
+#include "platform/code_page.h"
+
 #include <filesystem>
 
 namespace {
@@ -92,6 +94,19 @@ TEST_F(SaltTable, ExportOfAllSaltsIsReadBackByTheImportOfAll) {
   EXPECT_EQ(indexIn(expand("{data}")), "alpha=alpha.txt\n");
 }
 
+// Names in no legacy code page, and an index that an older installer wrote
+// in its own (1252 here; POSIX has none), reach the scripts whole.
+TEST_F(SaltTable, NamesOfAnyScriptAndIndexesInTheLegacyCodePageGoThroughWhole) {
+  run({
+      row("-importsalt -all X {tool}{/}in{/}index.txt",
+          file("{tool}{/}in{/}index.txt", fromUtf8("Zo\xC3\xAB=Zo\xC3\xAB.txt\n", 1252)),
+          prints(kImported), runs(imported("Zo\xC3\xAB", "{tool}{/}in{/}Zo\xC3\xAB.txt", "X"))),
+      row("-exportsalt -all X " + kOut, listing("顧客\n"), prints(kExported), runs(listed(kOut)),
+          runs(exported("顧客", kOut + "{/}顧客.txt"))),
+  });
+  EXPECT_EQ(indexIn(expand(kOut)), "顧客=顧客.txt\n");
+}
+
 TEST_F(SaltTable, AFailedSaltStopsNothingAndStaysOutOfTheIndex) {
   const auto index = parts(file("{tool}{/}in{/}index.txt", "a=a.txt\n\nbeta=b.txt\nk=v=w\n"),
                            exits("importsalt", 3, "beta"));
@@ -127,7 +142,7 @@ TEST_F(SaltTable, NamesFilesAndArgumentsThatHoldCommandSyntaxNeverReachTheInterp
     names.insert(names.end(),
                  {"x;touch " + ran, "$(touch " + ran + ")", "`touch " + ran + "`", "x$HOME"});
   else
-    names.insert(names.end(), {"a%PATH%b", "a^b"});
+    names.insert(names.end(), {"a%PATH%b", "a^b", "??", "a*"});
   std::string index, listedNames, printedImport, printedExport;
   for (const std::string& name : names) {
     index += name + "=x.txt\n";
