@@ -147,7 +147,8 @@ void Installation::layOut(const Row& row) {
     std::string relative = std::string("tool/") + script[0] + "/" + script[1] +
                            kScriptInterpreter.scriptSuffix;
     root_.write(relative, recordingScript(recorder, script[1]));
-    fs::permissions(root_.native(relative), fs::perms::owner_all, fs::perm_options::add);
+    fs::permissions(fs::u8path(root_.native(relative)), fs::perms::owner_all,
+                    fs::perm_options::add);
   }
   // Database scripts succeed with anything but 0 and 104.
   for (const char* script : {"tool/startvexa.code", "tool/removevexa.code"})
