@@ -1,6 +1,6 @@
 #include "platform/code_page.h"
 
-#include "platform/windows_headers.h"
+#include "platform/windows_support.h"
 
 #include <shellapi.h>
 
@@ -110,7 +110,7 @@ std::string unheldStartText() {
 }
 
 std::filesystem::path narrowPath(const std::string& path) {
-  return std::filesystem::path(wide(path, narrowCodePage()));
+  return std::filesystem::path(wideText(path));
 }
 
 bool writeToConsole(const std::string& text) {

@@ -1,6 +1,6 @@
 #include "platform/system.h"
 
-#include "platform/windows_headers.h"
+#include "platform/windows_support.h"
 
 #include <shlobj.h>
 
@@ -47,7 +47,7 @@ bool shortPathName(const std::string& path, std::string* shortForm) {
 }
 
 bool pathExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(wideText(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 unsigned long currentProcessId() { return GetCurrentProcessId(); }

@@ -174,11 +174,10 @@ std::string asked(const std::string& name) {
   return "You are about to remove the zerin repository: " + name +
          "\nConfirm remove repository (Y/N): ";
 }
-std::string leftFiles(const std::string& name) {
-  return "Info - please remove repository files from the following directory: \n\t{repos}{/}" +
-         name +
-         "\n(Note - you may need to reboot first before you can remove the repository "
-         "files)\n";
+std::string leftFiles(const std::string& name, const std::string& repos = "{repos}") {
+  return "Info - please remove repository files from the following directory: \n\t" + repos +
+         "{/}" + name +
+         "\n(Note - you may need to reboot first before you can remove the repository files)\n";
 }
 const std::string kSalesFiles = leftFiles("sales");
 const char* const kWithoutSales = "local,localGone,digits,digitsGone,remote,farService,configured";
@@ -446,6 +445,24 @@ TEST_F(CommandTable, NamesOutsideTheLegacyCodePageStayApart) {
           prints(asked("販売") + "\n" + leftFiles("販売")), runs("removevexa [{repos}] [販売]"),
           leaves("顧客")),
   });
+}
+
+// Paths past 260 characters, where the system allows them (Wine does): the
+// settings name such a data folder, and its descriptor is read and rewritten.
+TEST_F(CommandTable, ADataFolderPastTheOldPathLimit) {
+  std::string deep = "{data}";
+  for (int i = 0; i < 5; ++i) deep += "{/}" + std::string(60, 'd');
+  const auto there = parts(file("{tool}{/}zerin.cfg", "repository_data_directory," + deep),
+                           file(deep + "{/}vexa_config.xml",
+                                "<c><instance name='顧客' port='1' vexaport='{up}'/></c>"));
+  run({
+      row("-check 顧客 u p", there, sends("PING localhost"),
+          prints("Zerin service is running on host localhost, port {up}\n")),
+      row("-delete 顧客", there, answering("y"),
+          prints(asked("顧客") + "\n" + leftFiles("顧客", deep + "{/}repositories")),
+          runs("removevexa [" + deep + "{/}repositories] [顧客]")),
+  });
+  EXPECT_EQ(readFile(expand(deep + "{/}vexa_config.xml")), "<c/>");
 }
 
 // The listing shows what "-check" by name finds: each name once, in the
