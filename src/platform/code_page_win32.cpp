@@ -6,7 +6,6 @@
 
 #include <io.h>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -17,7 +16,7 @@ std::wstring wide(const std::string& text, unsigned codePage, bool* valid = null
   int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
   if (valid != nullptr) *valid = length > 0;
   // Text that is not valid in the code page still converts, each bad byte
-  // a replacement character, which fromUtf8 then writes as "<U+FFFD>".
+  // to U+FFFD, so that what is wrong with it shows.
   DWORD flags = length > 0 ? MB_ERR_INVALID_CHARS : 0;
   if (length == 0) length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
   std::wstring result(static_cast<size_t>(length), L'\0');

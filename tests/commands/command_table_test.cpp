@@ -463,6 +463,12 @@ TEST_F(CommandTable, ADataFolderPastTheOldPathLimit) {
           runs("removevexa [" + deep + "{/}repositories] [顧客]")),
   });
   EXPECT_EQ(readFile(expand(deep + "{/}vexa_config.xml")), "<c/>");
+  // MinGW's std::filesystem lists no folder past the limit: what the rows
+  // left there goes by name, before the fixture removes the rest.
+  for (const char* left : {"{/}vexa_config.xml", "{/}vexa_config.xml.lock"})
+    std::filesystem::remove(std::filesystem::u8path(expand(deep + left)));
+  for (; deep != "{data}"; deep.erase(deep.rfind("{/}")))
+    std::filesystem::remove(std::filesystem::u8path(expand(deep)));
 }
 
 // The listing shows what "-check" by name finds: each name once, in the
