@@ -14,6 +14,7 @@
 #include "support/installation.h"
 
 #include "listener.h"
+#include "platform/code_page.h"
 
 #include <algorithm>
 #include <chrono>
@@ -444,6 +445,26 @@ TEST_F(CommandTable, NamesOutsideTheLegacyCodePageStayApart) {
       row("-delete 販売", two, answering("y"), asProcess(),
           prints(asked("販売") + "\n" + leftFiles("販売")), runs("removevexa [{repos}] [販売]"),
           leaves("顧客")),
+  });
+}
+
+// Where Windows ignores the manifest, as it does for this build of the
+// tool, a name that its legacy code page cannot hold stops the command
+// before anything is looked up or run; here the tool's own folder is one.
+TEST_F(CommandTable, WithoutTheManifestANameTheCodePageCannotHoldStopsTheCommand) {
+  if (!kWindows) GTEST_SKIP() << "POSIX has no code page of its own";
+  std::filesystem::copy_file(builtProgram("zerinctl_legacy"),
+                             std::filesystem::u8path(expand("{tool}{/}zerinctl.exe")),
+                             std::filesystem::copy_options::overwrite_existing);
+  const std::string refused =
+      "\": it holds characters that this system's code page 1252 cannot represent (shown as "
+      "<U+...>); nothing was done\n";
+  run({
+      row("-delete 顧客", answering("y"), asProcess(), status(-1),
+          prints("Cannot use the argument \"<U+9867><U+5BA2>" + refused)),
+      row("-check sales u p", asProcess(), status(-1),
+          prints("Cannot use the tool's path \"" + fromUtf8(expand("{tool}{/}zerinctl.exe"), 1252) +
+                 refused)),
   });
 }
 
