@@ -419,19 +419,18 @@ TEST_F(CommandTable, NamesOutsideTheLegacyCodePageStayApart) {
            "<config>\n  <instance name=\"販売\" port=\"19700\" vexaport=\"{up}\"/>\n"
            "  <instance name=\"顧客\" port=\"19800\" vexaport=\"{engine}\"/>\n</config>");
   const auto ping = sends("PING localhost");
-  const std::string json = "\"host\": \"localhost\", \"port\": ";
+  auto json = [](const std::string& name, const std::string& port, const std::string& running) {
+    return "{\"name\": \"" + name + "\", \"host\": \"localhost\", \"port\": " + port +
+           ", \"database\": \"local\", \"running\": " + running + "}";
+  };
   run({
       row("-list", two, ping,
-          prints("NAME  HOST       PORT   DATABASE  STATE\n販売    localhost  {up}  local     "
-                 "running\n"
+          prints("NAME  HOST       PORT   DATABASE  STATE\n"
+                 "販売    localhost  {up}  local     running\n"
                  "顧客    localhost  {engine}  local     not running\n")),
       row("-list -json", two, ping,
-          prints("[\n  {\"name\": \"販売\", " + json +
-                 "{up}, \"database\": \"local\", \"running\": "
-                 "true},\n  {\"name\": \"顧客\", " +
-                 json +
-                 "{engine}, \"database\": \"local\", "
-                 "\"running\": false}\n]\n")),
+          prints("[\n  " + json("販売", "{up}", "true") + ",\n  " +
+                 json("顧客", "{engine}", "false") + "\n]\n")),
       row("-check 販売 u p", two, ping,
           prints("Zerin service is running on host localhost, port {up}\n")),
       row("-check 顧客 u p", two, status(-1),

@@ -96,7 +96,7 @@ TEST_F(SaltTable, ExportOfAllSaltsIsReadBackByTheImportOfAll) {
 
 // Names in no legacy code page, and an index that an older installer wrote
 // in its own (1252 here; POSIX has none), reach the scripts whole.
-TEST_F(SaltTable, NamesOfAnyScriptAndIndexesInTheLegacyCodePageGoThroughWhole) {
+TEST_F(SaltTable, NamesOutsideTheLegacyCodePageAndIndexesWrittenInItGoThroughWhole) {
   run({
       row("-importsalt -all X {tool}{/}in{/}index.txt",
           file("{tool}{/}in{/}index.txt", fromUtf8("Zo\xC3\xAB=Zo\xC3\xAB.txt\n", 1252)),
