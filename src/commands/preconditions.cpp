@@ -30,8 +30,9 @@ bool checkLocalServices(const RepositoryInstance& instance) {
 
 bool namesHeld(const std::string& toolFolder) {
   std::string unheld = unheldStartText();
+  // UTF-8 holds whatever the settings file says.
   ConfigSettings settings;
-  if (unheld.empty() && !readConfigFile(settings, toolFolder))
+  if (unheld.empty() && !narrowTextIsUtf8() && !readConfigFile(settings, toolFolder))
     unheld = "the settings file " + getSettingsPath(toolFolder);
   if (unheld.empty()) return true;
   printOut("Cannot use %s: it holds characters that this system's code page %u cannot represent "
