@@ -4,7 +4,13 @@
 : "${WINEPREFIX:=${ZERINCTL_WINEPREFIX:-$PWD/wineprefix}}"
 WINEDEBUG=-all
 WINEDLLOVERRIDES="mscoree=;mshtml="
-export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+# Wine takes the Windows locale from the locale's name, and the encoding of
+# Linux file names from the locale itself, which must be installed: C.UTF-8
+# stands for English (United States), a Western system whose legacy code
+# page 1252 holds none of the tests' names in other scripts, whatever the
+# caller's locale.
+LC_ALL=C.UTF-8
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LC_ALL
 
 # Two tests starting Wine at once on a new prefix race to create it and its
 # server; the first one in creates it while the others wait.

@@ -2,11 +2,13 @@
 
 #include "commands/delete.h"
 #include "commands/list.h"
+#include "commands/preconditions.h"
 #include "commands/salts.h"
 #include "commands/start.h"
 #include "commands/stop_check.h"
 #include "config/folders.h"
 #include "config/password.h"
+#include "platform/code_page.h"
 #include "platform/system.h"
 #include "process/script_runner.h"
 #include "util/numbers.h"
@@ -209,8 +211,9 @@ int runTool(int argc, char** argv) {
     printOut("The XML library could not be initialised\n");
     return kFailure;
   }
+  setConsoleWriter(writeToConsole);
   std::string toolFolder = findToolFolder();
-  int status = dispatch(toolFolder, argc, argv);
+  int status = argc < 2 || namesHeld(toolFolder) ? dispatch(toolFolder, argc, argv) : kFailure;
   trace("exit status %d", status);
   xercesc::XMLPlatformUtils::Terminate();
   reportWrongUsage(argc, argv, status);

@@ -3,6 +3,7 @@
 #include "commands/preconditions.h"
 #include "config/descriptor.h"
 #include "config/folders.h"
+#include "config/narrow_text.h"
 #include "config/settings.h"
 #include "control/service_messages.h"
 #include "platform/system.h"
@@ -68,39 +69,30 @@ std::string databaseOf(const RepositoryInstance& instance) {
   return instance.host == kLocalhost && instance.path.empty() ? "local" : instance.host;
 }
 
-// Characters, not bytes, where the narrow text is UTF-8, so that columns
-// line up under names that are not ASCII.
-size_t widthOf(const std::string& text) {
-  if (kNarrowEncoding == nullptr) return text.size();
-  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
 void printTable(const RepositoryList& repositories, const std::vector<char>& running) {
   std::vector<std::vector<std::string>> rows = {{"NAME", "HOST", "PORT", "DATABASE", "STATE"}};
   for (size_t i = 0; i < repositories.names.size(); ++i) {
     const RepositoryInstance& instance = repositories.instances[i];
-    rows.push_back({repositories.names[i], instance.vexaHost, std::to_string(instance.vexaPort),
-                    databaseOf(instance), stateOf(running[i])});
+    rows.push_back({narrowFromUtf8(repositories.names[i]), instance.vexaHost,
+                    std::to_string(instance.vexaPort), databaseOf(instance), stateOf(running[i])});
   }
   std::vector<size_t> widths(rows[0].size(), 0);
   for (const auto& row : rows)
     for (size_t column = 0; column < row.size(); ++column)
-      widths[column] = std::max(widths[column], widthOf(row[column]));
+      widths[column] = std::max(widths[column], printedWidth(row[column]));
   for (const auto& row : rows) {
     std::string line;
     for (size_t column = 0; column + 1 < row.size(); ++column)
-      line += row[column] + std::string(widths[column] - widthOf(row[column]) + 2, ' ');
+      line += row[column] + std::string(widths[column] - printedWidth(row[column]) + 2, ' ');
     printOut("%s%s\n", line.c_str(), row.back().c_str());
   }
 }
 
 // JSON's escapes for what a string may not hold as it is; every other
 // byte of the UTF-8 text stays as it is.
-std::string jsonString(const std::string& text) {
+std::string jsonString(const std::string& utf8) {
   std::string quoted = "\"";
-  for (char c : narrowToUtf8(text)) {
+  for (char c : utf8) {
     if (c == '"' || c == '\\') {
       quoted += {'\\', c};
     } else if (static_cast<unsigned char>(c) < 0x20) {
@@ -120,9 +112,9 @@ void printJson(const RepositoryList& repositories, const std::vector<char>& runn
     const RepositoryInstance& instance = repositories.instances[i];
     text += std::string(i == 0 ? "\n" : ",\n") +
             "  {\"name\": " + jsonString(repositories.names[i]) +
-            ", \"host\": " + jsonString(instance.vexaHost) +
+            ", \"host\": " + jsonString(utf8FromNarrow(instance.vexaHost)) +
             ", \"port\": " + std::to_string(instance.vexaPort) +
-            ", \"database\": " + jsonString(databaseOf(instance)) +
+            ", \"database\": " + jsonString(utf8FromNarrow(databaseOf(instance))) +
             ", \"running\": " + (running[i] ? "true" : "false") + "}";
   }
   printOut("%s\n", (text + (repositories.names.empty() ? "]" : "\n]")).c_str());
@@ -149,7 +141,7 @@ int listRepositories(const std::string& toolFolder, ListFormat format) {
   trace("%lu repositories", static_cast<unsigned long>(repositories.names.size()));
   if (format == ListFormat::kNames) {
     std::string text;
-    for (const std::string& name : repositories.names) text += name + "\n";
+    for (const std::string& name : repositories.names) text += narrowFromUtf8(name) + "\n";
     printOut("%s", text.c_str());
     return kSuccess;
   }

@@ -1,6 +1,8 @@
 #include "commands/preconditions.h"
 
 #include "config/connection_file.h"
+#include "config/settings.h"
+#include "platform/code_page.h"
 #include "util/output.h"
 #include "util/status.h"
 
@@ -24,4 +26,17 @@ bool checkLocalServices(const RepositoryInstance& instance) {
     return false;
   }
   return true;
+}
+
+bool namesHeld(const std::string& toolFolder) {
+  std::string unheld = unheldStartText();
+  // UTF-8 holds whatever the settings file says.
+  ConfigSettings settings;
+  if (unheld.empty() && !narrowTextIsUtf8() && !readConfigFile(settings, toolFolder))
+    unheld = "the settings file " + getSettingsPath(toolFolder);
+  if (unheld.empty()) return true;
+  printOut("Cannot use %s: it holds characters that this system's code page %u cannot represent "
+           "(shown as <U+...>); nothing was done\n",
+           unheld.c_str(), narrowCodePage());
+  return false;
 }

@@ -22,3 +22,9 @@ bool connectionFileReadable(const std::string& connectionFile);
 // False, with "Error - no local services to stop" printed, when neither the
 // repository's service nor its database is on this machine.
 bool checkLocalServices(const RepositoryInstance& instance);
+
+// False, with a message naming it, when a command-line word, the tool's
+// own path or its settings file holds a character that the narrow code page
+// cannot hold (a Windows that ignores the manifest): whatever the tool then
+// looked up, started or removed could be another than the one named.
+bool namesHeld(const std::string& toolFolder);

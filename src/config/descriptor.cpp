@@ -1,8 +1,8 @@
 #include "config/descriptor.h"
 
 #include "config/folders.h"
+#include "config/narrow_text.h"
 #include "platform/files.h"
-#include "platform/system.h"
 #include "util/numbers.h"
 #include "util/trace.h"
 
@@ -16,7 +16,6 @@
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/SecurityManager.hpp>
-#include <xercesc/util/TransService.hpp>
 #include <xercesc/util/XMLString.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
@@ -45,18 +44,6 @@ class XmlName {
  private:
   XMLCh* text_;
 };
-
-// Text in the tool's narrow encoding; empty when it cannot be converted.
-std::string toLocal(const XMLCh* text) {
-  if (kNarrowEncoding != nullptr) {
-    TranscodeToStr local(text, kNarrowEncoding);
-    return std::string(reinterpret_cast<const char*>(local.str()), local.length());
-  }
-  char* local = XMLString::transcode(text);
-  std::string result = local != nullptr ? local : "";
-  XMLString::release(&local);
-  return result;
-}
 
 // Parses the descriptor with `parser` (a SAX or a DOM parser); true when it
 // read the whole file without an error, else `problem` (when given) says
@@ -110,44 +97,49 @@ struct AttributeNames {
 // Applies the attributes of one "instance" element of the repository's
 // name to `instance`; returns whether it has a "port", which is what makes
 // it count as found. `attribute(name, &value)` tells whether the element has
-// that attribute.
+// that attribute and gives its value in UTF-8.
 template <typename AttributeLookup>
 bool applyAttributes(const AttributeLookup& attribute, const AttributeNames& names,
                      RepositoryInstance& instance) {
   std::string value;
+  auto text = [&](const XmlName& key, std::string& field) {
+    if (attribute(key, &value)) field = narrowFromUtf8(value);
+  };
   bool hasPort = attribute(names.port, &value);
   if (hasPort) instance.port = parseInteger(value);
-  if (attribute(names.host, &value)) instance.host = value;
+  text(names.host, instance.host);
   instance.host = orLocalhost(instance.host);
   // The largest port wraps round, as the sum does in the machine's own int.
   instance.vexaPort = attribute(names.vexaPort, &value)
                           ? parseInteger(value)
                           : static_cast<int>(static_cast<unsigned>(instance.port) + 1u);
-  if (attribute(names.vexaHost, &value)) instance.vexaHost = value;
+  text(names.vexaHost, instance.vexaHost);
   instance.vexaHost = orLocalhost(instance.vexaHost);
-  if (attribute(names.vexaListeningHost, &value)) instance.vexaListeningHost = value;
+  text(names.vexaListeningHost, instance.vexaListeningHost);
   instance.vexaListeningHost = orLocalhost(instance.vexaListeningHost);
-  if (attribute(names.path, &value)) instance.path = value;
+  text(names.path, instance.path);
   return hasPort;
 }
 
-// As applyAttributes, for an element that bears the name `name`; one that
-// bears another name, or none, is passed over.
+// As applyAttributes, for an element that bears the name `utf8Name`; one
+// that bears another name, or none, is passed over. Names are compared in
+// UTF-8, which tells every name from every other, where a narrow code page
+// might make two of them the same text.
 template <typename AttributeLookup>
 bool applyInstance(const AttributeLookup& attribute, const AttributeNames& names,
-                   const std::string& name, RepositoryInstance& instance) {
+                   const std::string& utf8Name, RepositoryInstance& instance) {
   std::string value;
-  return attribute(names.name, &value) && value == name &&
+  return attribute(names.name, &value) && value == utf8Name &&
          applyAttributes(attribute, names, instance);
 }
 
-// An element's attribute in the tool's narrow text, as the lookups read it.
+// An element's attribute in UTF-8, as the lookups read it.
 struct SaxAttributeLookup {
   const Attributes& attributes;
   bool operator()(const XmlName& key, std::string* value) const {
     const XMLCh* text = attributes.getValue(key.get());
     if (text == nullptr) return false;
-    *value = toLocal(text);
+    *value = utf8FromXml(text);
     return true;
   }
 };
@@ -178,7 +170,7 @@ class InstanceReader : public DefaultHandler {
 class InstanceCollector : public InstanceReader {
  public:
   InstanceCollector(const std::string& name, RepositoryInstance& instance)
-      : name_(name), instance_(instance) {}
+      : name_(utf8FromNarrow(name)), instance_(instance) {}
 
   bool found() const { return found_; }
 
@@ -187,7 +179,7 @@ class InstanceCollector : public InstanceReader {
     if (applyInstance(attribute, names_, name_, instance_)) found_ = true;
   }
 
-  const std::string& name_;
+  const std::string name_;
   RepositoryInstance& instance_;
   bool found_ = false;
 };
@@ -290,11 +282,8 @@ bool writeDescriptor(const std::string& descriptor, const DOMElement* root, std:
   FileFailure failure{"converting the descriptor to UTF-8", "the text cannot be written"};
   bool written = false;
   if (text != nullptr) {
-    TranscodeToStr utf8(text.get(), "UTF-8");
-    written = utf8.length() != 0 &&
-              replaceFileContents(
-                  descriptor, std::string(reinterpret_cast<const char*>(utf8.str()), utf8.length()),
-                  &failure);
+    std::string utf8 = utf8FromXml(text.get());
+    written = !utf8.empty() && replaceFileContents(descriptor, utf8, &failure);
   }
   if (written) {
     trace("descriptor replaced by the rewritten one");
@@ -354,16 +343,17 @@ Removal removeInstance(const std::string& descriptor, const std::string& name,
   DOMNodeList* instances = root->getElementsByTagName(instanceTag.get());
   XMLSize_t count = instances->getLength();
   AttributeNames names;
+  const std::string utf8Name = utf8FromNarrow(name);
   DOMElement* match = nullptr;
   for (XMLSize_t i = 0; i < count && match == nullptr; ++i) {
     auto* element = static_cast<DOMElement*>(instances->item(i));
     auto lookup = [element](const XmlName& key, std::string* value) {
       const DOMAttr* attribute = element->getAttributeNode(key.get());
       if (attribute == nullptr) return false;
-      *value = toLocal(attribute->getValue());
+      *value = utf8FromXml(attribute->getValue());
       return true;
     };
-    if (applyInstance(lookup, names, name, instance)) match = element;
+    if (applyInstance(lookup, names, utf8Name, instance)) match = element;
   }
   traceOutcome(name, instance, match != nullptr);
   if (match == nullptr) return Removal::kNotFound;
@@ -395,7 +385,7 @@ Result withoutExceptions(Result notFound, const Step& step, std::string* problem
   } catch (const SAXParseException& error) {
     why = "is malformed at line " + std::to_string(error.getLineNumber()) + ", column " +
           std::to_string(error.getColumnNumber());
-    trace("descriptor %s: %s", why.c_str(), toLocal(error.getMessage()).c_str());
+    trace("descriptor %s: %s", why.c_str(), narrowFromXml(error.getMessage()).c_str());
   } catch (...) {
     why = "could not be parsed";
     trace("descriptor %s", why.c_str());
@@ -409,16 +399,6 @@ Result withoutExceptions(Result notFound, const Step& step, std::string* problem
 bool lookUpRepositoryInstance(const std::string& descriptor, const std::string& name,
                               RepositoryInstance& instance) {
   return withoutExceptions(false, [&] { return lookUp(descriptor, name, instance); });
-}
-
-std::string narrowToUtf8(const std::string& text) {
-  if (kNarrowEncoding != nullptr) return text;
-  std::unique_ptr<XMLCh, void (*)(XMLCh*)> wide(XMLString::transcode(text.c_str()),
-                                                [](XMLCh* t) { XMLString::release(&t); });
-  if (wide == nullptr) return std::string();
-  // UTF-8 holds every character there is: nothing here can fail to convert.
-  TranscodeToStr utf8(wide.get(), "UTF-8");
-  return std::string(reinterpret_cast<const char*>(utf8.str()), utf8.length());
 }
 
 bool listRepositoryInstances(const std::string& descriptor, bool withInstances,

@@ -25,7 +25,8 @@ struct RepositoryInstance {
 bool lookUpRepositoryInstance(const std::string& descriptor, const std::string& name,
                               RepositoryInstance& instance);
 
-// The repositories of a descriptor: their names, and for each the instance
+// The repositories of a descriptor: their names in UTF-8, exactly as the
+// descriptor holds them, and for each the instance
 // that a lookup of its name fills (none at all when only names were asked
 // for, which keeps a listing of a large descriptor small).
 struct RepositoryList {
@@ -39,10 +40,6 @@ struct RepositoryList {
 // malformed at line 3, column 7", ...).
 bool listRepositoryInstances(const std::string& descriptor, bool withInstances,
                              RepositoryList& list, std::string* problem);
-
-// The tool's narrow text (a name from the descriptor, say) in UTF-8; empty
-// when it cannot be converted.
-std::string narrowToUtf8(const std::string& text);
 
 enum class Removal {
   kRemoved,       // the descriptor no longer names it

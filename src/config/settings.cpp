@@ -1,22 +1,29 @@
 #include "config/settings.h"
 
+#include "config/narrow_text.h"
 #include "platform/system.h"
 #include "util/numbers.h"
 #include "util/text.h"
 #include "util/trace.h"
 
 #include <fstream>
+#include <sstream>
 
 std::string getSettingsPath(const std::string& folder) {
   return folder + kPathSeparator + "zerin.cfg";
 }
 
-void readConfigFile(ConfigSettings& settings, const std::string& folder) {
+bool readConfigFile(ConfigSettings& settings, const std::string& folder) {
   std::string path = getSettingsPath(folder);
   std::ifstream file(path);
   trace("settings file %s: %s", path.c_str(), file.is_open() ? "read" : "none, defaults kept");
+  std::ostringstream content;
+  content << file.rdbuf();
+  bool held = true;
+  std::istringstream text(narrowFromFile(content.str(), &held));
   std::string line;
-  while (std::getline(file, line)) parseConfigLine(settings, line);
+  while (std::getline(text, line)) parseConfigLine(settings, line);
+  return held;
 }
 
 void parseConfigLine(ConfigSettings& settings, const std::string& line) {

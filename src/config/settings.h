@@ -13,8 +13,11 @@ struct ConfigSettings {
 };
 
 // Applies every entry of `folder`/zerin.cfg to `settings`, in file order.
-// A file that cannot be opened leaves `settings` as it was.
-void readConfigFile(ConfigSettings& settings, const std::string& folder);
+// A file that cannot be opened leaves `settings` as it was. The file is
+// UTF-8, or where it is not valid UTF-8, in the system's legacy code page;
+// false when it holds a character that the tool's narrow code page cannot
+// (see narrowFromFile).
+bool readConfigFile(ConfigSettings& settings, const std::string& folder);
 
 // Where readConfigFile looks for the file.
 std::string getSettingsPath(const std::string& folder);

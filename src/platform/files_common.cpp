@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "platform/code_page.h"
 #include "platform/system.h"
 
 #include <filesystem>
@@ -10,7 +11,7 @@ std::string replacementPath(const std::string& path) {
 
 int removeStaleReplacements(const std::string& path) {
   namespace fs = std::filesystem;
-  const fs::path file(path);
+  const fs::path file = narrowPath(path);
   const std::string prefix = file.filename().string() + ".";
   int removed = 0;
   std::error_code error, ignored;

@@ -37,11 +37,11 @@ bool writeNewFile(const std::string& path, const std::string& content, FileFailu
   // CREATE_NEW: never write into a file that another run is writing. One
   // left behind by a crashed run of the same process id is stale and goes.
   auto create = [&path] {
-    return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+    return CreateFileW(wideText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
   };
   ScopedHandle file(create());
-  if (!file.valid() && GetLastError() == ERROR_FILE_EXISTS && DeleteFileA(path.c_str()))
+  if (!file.valid() && GetLastError() == ERROR_FILE_EXISTS && DeleteFileW(wideText(path).c_str()))
     file.reset(create());
   if (!file.valid()) return failed(failure, "creating " + path, GetLastError());
   const char* step = nullptr;
@@ -52,7 +52,7 @@ bool writeNewFile(const std::string& path, const std::string& content, FileFailu
     code = GetLastError();
   }
   if (step == nullptr) return true;
-  DeleteFileA(path.c_str());
+  DeleteFileW(wideText(path).c_str());
   return failed(failure, step + path, code);
 }
 
@@ -63,7 +63,7 @@ bool replaceFileContents(const std::string& path, const std::string& content,
   // A read-only file is one that nobody may change, whatever its folder
   // allows. Windows refuses to move over it, but with the error a passing
   // reader causes, which would be waited for in vain.
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(wideText(path).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
     return failed(failure, "checking that " + path + " may be written", ERROR_ACCESS_DENIED);
   std::string temporary = replacementPath(path);
@@ -73,7 +73,7 @@ bool replaceFileContents(const std::string& path, const std::string& content,
   // gets the file replaced instead of silently left as it was.
   DWORD error = 0;
   for (int waited = 0;; waited += kRetryMilliseconds) {
-    if (MoveFileExA(temporary.c_str(), path.c_str(),
+    if (MoveFileExW(wideText(temporary).c_str(), wideText(path).c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return true;
     error = GetLastError();
@@ -82,12 +82,12 @@ bool replaceFileContents(const std::string& path, const std::string& content,
       break;
     Sleep(kRetryMilliseconds);
   }
-  DeleteFileA(temporary.c_str());
+  DeleteFileW(wideText(temporary).c_str());
   return failed(failure, "moving " + temporary + " over " + path, error);
 }
 
 bool lockExclusively(const std::string& path, int waitMilliseconds, LockHandle* lock) {
-  HANDLE file = CreateFileA((path + ".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
+  HANDLE file = CreateFileW(wideText(path + ".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

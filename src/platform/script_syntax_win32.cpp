@@ -3,8 +3,11 @@
 // A line feed ends the command that cmd.exe reads from its /C text. Before
 // the script sees its arguments, cmd.exe also puts a variable's value in
 // place of "%NAME%" and drops a lone caret: the script would get a
-// different text from the one the tool was given.
-const char* const kCommandSyntax = "&|<>\n%^";
+// different text from the one the tool was given. "?" and "*", which no
+// Windows name holds, are wildcards to a script's file commands: a salt
+// that a listing wrote as "??" (its characters outside the console's code
+// page) would make them act on every salt of two characters.
+const char* const kCommandSyntax = "&|<>\n%^?*";
 
 std::string quotedArgument(const std::string& text) { return "\"" + text + "\""; }
 

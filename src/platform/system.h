@@ -16,12 +16,6 @@ inline constexpr char kPathSeparator = '/';
 inline constexpr char kNullDevice[] = "/dev/null";
 #endif
 
-// The encoding of the tool's narrow text (arguments, paths, file contents):
-// nullptr for the system's code page. POSIX systems speak UTF-8 whatever
-// the locale says, and scripts often run in the "C" locale, which would turn
-// every byte above 127 into an error.
-extern const char* const kNarrowEncoding;
-
 // Full path of the running executable.
 bool executablePath(std::string* path);
 

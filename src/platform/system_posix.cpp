@@ -5,8 +5,6 @@
 #include <climits>
 #include <vector>
 
-const char* const kNarrowEncoding = "UTF-8";
-
 bool executablePath(std::string* path) {
   std::vector<char> buffer(PATH_MAX);
   for (;;) {

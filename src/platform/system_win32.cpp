@@ -1,13 +1,11 @@
 #include "platform/system.h"
 
-#include "platform/windows_headers.h"
+#include "platform/windows_support.h"
 
 #include <shlobj.h>
 
 #include <cstdlib>
 #include <vector>
-
-const char* const kNarrowEncoding = nullptr;
 
 bool executablePath(std::string* path) {
   // MAX_PATH covers every ordinary installation; a longer path is truncated
@@ -49,7 +47,7 @@ bool shortPathName(const std::string& path, std::string* shortForm) {
 }
 
 bool pathExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(wideText(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 unsigned long currentProcessId() { return GetCurrentProcessId(); }

@@ -1,5 +1,6 @@
 // What every Win32 twin needs beside the headers: a guard that closes a
-// handle on every way out, and the system's text for an error code.
+// handle on every way out, the system's text for an error code, and narrow
+// text as the system's own UTF-16.
 #pragma once
 
 #include "platform/windows_headers.h"
@@ -44,5 +45,17 @@ inline std::string systemText(DWORD code) {
   std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
   if (text != nullptr) LocalFree(text);
   while (!result.empty() && (result.back() == '\n' || result.back() == '\r')) result.pop_back();
+  return result;
+}
+
+// Narrow text, in the process's code page, as UTF-16 for the W functions.
+// The A functions convert the same way, but Wine's refuse a path past 260
+// characters even in a program whose manifest declares long paths.
+inline std::wstring wideText(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  int size = static_cast<int>(text.size());
+  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring result(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), size, &result[0], length);
   return result;
 }

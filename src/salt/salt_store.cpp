@@ -1,6 +1,7 @@
 #include "salt/salt_store.h"
 
 #include "config/folders.h"
+#include "config/narrow_text.h"
 #include "platform/process.h"
 #include "platform/script_syntax.h"
 #include "platform/system.h"
@@ -10,10 +11,20 @@
 
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
 const char kListFile[] = "saltListFile.txt";
+
+// A text file a script or an older installer may have written, as narrow
+// text (see narrowFromFile): a salt name that the code page cannot hold
+// comes out with "<U+XXXX>" in it, which no script is handed.
+std::istringstream narrowContent(std::ifstream& file) {
+  std::ostringstream content;
+  content << file.rdbuf();
+  return std::istringstream(narrowFromFile(content.str()));
+}
 
 // The vexa folder and the two templates that every salt script begins with.
 std::vector<std::string> storePaths(const std::string& toolFolder) {
@@ -27,8 +38,9 @@ std::vector<SaltEntry> readListFile(const std::string& path) {
   std::ifstream list(path);
   trace("list file %s%s", path.c_str(), list.good() ? "" : ": cannot be read");
   if (!list.good()) return entries;
+  std::istringstream text = narrowContent(list);
   std::string line;
-  while (std::getline(list, line)) {
+  while (std::getline(text, line)) {
     trimLeft(trimRight(line));
     if (line.empty()) continue;
     entries.push_back({line, line + ".txt"});
@@ -96,8 +108,9 @@ std::vector<SaltEntry> readSaltIndex(const std::string& indexPath) {
   if (!index.good()) return entries;
   // Nothing is trimmed: the export writes the lines exactly so, and a name
   // may begin or end with a blank.
+  std::istringstream text = narrowContent(index);
   std::string line;
-  while (std::getline(index, line)) {
+  while (std::getline(text, line)) {
     size_t equals = line.find('=');
     if (equals == std::string::npos) continue;
     entries.push_back({line.substr(0, equals), folder + line.substr(equals + 1)});

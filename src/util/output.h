@@ -2,6 +2,8 @@
 // which installer scripts read.
 #pragma once
 
+#include <string>
+
 // printf to standard output, flushed at once, so that messages keep their
 // order with anything a child process writes to the same console.
 void printOut(const char* format, ...)
@@ -9,3 +11,8 @@ void printOut(const char* format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
+
+// Writes printed text where standard output is a console, returning false
+// where it is not; the platform sets it at the start of a run.
+using ConsoleWriter = bool (*)(const std::string& text);
+void setConsoleWriter(ConsoleWriter writer);

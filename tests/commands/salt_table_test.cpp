@@ -4,6 +4,8 @@
 // those of command_table_test.cpp.
 #include "support/installation.h"
 
+#include "platform/code_page.h"
+
 #include <filesystem>
 
 namespace {
@@ -75,7 +77,7 @@ TEST_F(SaltTable, ExportOfAllSaltsIsReadBackByTheImportOfAll) {
   });
   const std::string out = expand(kOut);
   EXPECT_EQ(indexIn(out), "alpha=alpha.txt\nbeta=beta.txt\n");
-  EXPECT_FALSE(fs::exists(out + "/saltListFile.txt"));
+  EXPECT_FALSE(fs::exists(fs::u8path(out + "/saltListFile.txt")));
   run({
       row("-importsalt -all Y " + kOut + "{/}vexaexportSaltIndex.txt", prints(kImported),
           runs(imported("alpha", kOut + "{/}alpha.txt", "Y")),
@@ -90,6 +92,19 @@ TEST_F(SaltTable, ExportOfAllSaltsIsReadBackByTheImportOfAll) {
           runs(listed("{data}")), runs(exported("alpha", "{data}{/}alpha.txt"))),
   });
   EXPECT_EQ(indexIn(expand("{data}")), "alpha=alpha.txt\n");
+}
+
+// Names in no legacy code page, and an index that an older installer wrote
+// in its own (1252 here; POSIX has none), reach the scripts whole.
+TEST_F(SaltTable, NamesOutsideTheLegacyCodePageAndIndexesWrittenInItGoThroughWhole) {
+  run({
+      row("-importsalt -all X {tool}{/}in{/}index.txt",
+          file("{tool}{/}in{/}index.txt", fromUtf8("Zo\xC3\xAB=Zo\xC3\xAB.txt\n", 1252)),
+          prints(kImported), runs(imported("Zo\xC3\xAB", "{tool}{/}in{/}Zo\xC3\xAB.txt", "X"))),
+      row("-exportsalt -all X " + kOut, listing("顧客\n"), prints(kExported), runs(listed(kOut)),
+          runs(exported("顧客", kOut + "{/}顧客.txt"))),
+  });
+  EXPECT_EQ(indexIn(expand(kOut)), "顧客=顧客.txt\n");
 }
 
 TEST_F(SaltTable, AFailedSaltStopsNothingAndStaysOutOfTheIndex) {
@@ -114,7 +129,7 @@ TEST_F(SaltTable, AFailedSaltStopsNothingAndStaysOutOfTheIndex) {
   run({row("-exportsalt -all X " + kOut, listing("alpha\n"), exits("listsalt", 1),
            prints(kExported), runs(listed(kOut)))});
   EXPECT_EQ(indexIn(expand(kOut)), "");
-  EXPECT_TRUE(fs::exists(expand(kOut + "{/}saltListFile.txt")));
+  EXPECT_TRUE(fs::exists(std::filesystem::u8path(expand(kOut + "{/}saltListFile.txt"))));
 }
 
 // Each name would run a command if the interpreter read it; `&` does so in
@@ -127,7 +142,7 @@ TEST_F(SaltTable, NamesFilesAndArgumentsThatHoldCommandSyntaxNeverReachTheInterp
     names.insert(names.end(),
                  {"x;touch " + ran, "$(touch " + ran + ")", "`touch " + ran + "`", "x$HOME"});
   else
-    names.insert(names.end(), {"a%PATH%b", "a^b"});
+    names.insert(names.end(), {"a%PATH%b", "a^b", "??", "a*"});
   std::string index, listedNames, printedImport, printedExport;
   for (const std::string& name : names) {
     index += name + "=x.txt\n";
@@ -156,7 +171,7 @@ TEST_F(SaltTable, NamesFilesAndArgumentsThatHoldCommandSyntaxNeverReachTheInterp
           status(-2)),
   });
   EXPECT_EQ(indexIn(expand(kOut)), "a=a.txt\nd=d.txt\n");
-  EXPECT_FALSE(fs::exists(expand(ran)));
+  EXPECT_FALSE(fs::exists(std::filesystem::u8path(expand(ran))));
 }
 
 }  // namespace

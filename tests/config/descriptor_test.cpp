@@ -126,7 +126,7 @@ TEST_F(Descriptor, FailedRewriteKeepsTheOldDescriptorAndSaysWhy) {
   const std::string descriptor = data_.native("vexa_config.xml");
   data_.write("vexa_config.xml", kRemovable);
   // A folder where the replacement is to be written.
-  std::filesystem::create_directory(replacementPath(descriptor));
+  std::filesystem::create_directory(std::filesystem::u8path(replacementPath(descriptor)));
   RepositoryInstance instance;
   std::string reason;
   setEnvironment("ZERINCTL_TRACE", "1");

@@ -1,6 +1,7 @@
 #include "config/settings.h"
 
 #include "support/temp_folder.h"
+#include "support/tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,10 @@ TEST(ReadConfigFile, AppliesLinesInFileOrder) {
        "concurrency,3\ntimeout,7\n",
        "old|7|100|5"},
       {"concurrency,3\r\nrepository_data_directory,\"D:\\x\"\r\ntimeout,7\r\n", "D:\\x|7|100|3"},
+      // Not UTF-8: on Windows, an installer's legacy code page (1252 here).
+      {"repository_data_directory,D:\\D\xE4ten",
+       kWindows ? "D:\\D\xC3\xA4ten|60|100|5" : "D:\\D\xE4ten|60|100|5"},
+      {"repository_data_directory,D:\\D\xC3\xA4ten", "D:\\D\xC3\xA4ten|60|100|5"},
       {nullptr, "old|60|100|5"},  // no file at all
   };
   for (const auto& c : cases) {

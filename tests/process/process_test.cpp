@@ -43,14 +43,14 @@ TEST(LaunchProcess, RefusalIsReportedByTheToolWithTheSystemsReason) {
 TEST(RunScript, AScriptInAFolderWithBlanksOrSyntaxRunsWithItsArguments) {
   for (const char* folderName : {"two words", "a&b(c)^d"}) {
     TempFolder temp;
-    const std::string recorder = temp.native(folderName) + kPathSeparator + "recorder" +
-                                 kExecutableSuffix;
+    const std::string recorder = std::string("recorder") + kExecutableSuffix;
     const std::string script = temp.native(folderName) + kPathSeparator + "rec" +
                                kScriptInterpreter.scriptSuffix;
     temp.write(std::string(folderName) + "/rec" + kScriptInterpreter.scriptSuffix,
                recordingScript(recorder, "rec"));
-    std::filesystem::copy_file(builtProgram("recorder"), recorder);
-    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    std::filesystem::copy_file(builtProgram("recorder"), temp.path() / folderName / recorder);
+    std::filesystem::permissions(std::filesystem::u8path(script),
+                                 std::filesystem::perms::owner_all);
     // The long form as such a volume gives it, then the form the tool asks for.
     for (const std::string& word : {commandLineWord(script), shortPath(script)}) {
       ScriptArguments arguments;

@@ -80,8 +80,10 @@ CommandLine::CommandLine(const std::string& line) {
 }
 
 std::string recordingScript(const std::string& recorder, const std::string& name) {
-  if (kWindows) return "@\"" + recorder + "\" " + name + " %*\r\n";
-  return "#!/bin/sh\nexec \"" + recorder + "\" " + name + " \"$@\"\n";
+  // From the script's own folder, which the interpreter knows whole: cmd.exe
+  // would read a path written into the script in the console's code page.
+  if (kWindows) return "@\"%~dp0" + recorder + "\" " + name + " %*\r\n";
+  return "#!/bin/sh\nexec \"$(dirname \"$0\")/" + recorder + "\" " + name + " \"$@\"\n";
 }
 
 Installation::Installation() {
@@ -91,9 +93,9 @@ Installation::Installation() {
   fs::create_directories(root_.path() / "data folder" / "tmp");
   fs::create_directories(root_.path() / "tool" / "vexa");
   const std::string suffix = kExecutableSuffix;
-  fs::copy_file(builtProgram("recorder"), root_.native("tool/recorder" + suffix));
-  fs::copy_file(builtProgram("vexa"), root_.native("tool/vexa/vexa" + suffix));
-  fs::copy_file(builtProgram("zerinctl"), root_.native("tool/zerinctl" + suffix));
+  fs::copy_file(builtProgram("recorder"), root_.path() / "tool" / ("recorder" + suffix));
+  fs::copy_file(builtProgram("vexa"), root_.path() / "tool" / "vexa" / ("vexa" + suffix));
+  fs::copy_file(builtProgram("zerinctl"), root_.path() / "tool" / ("zerinctl" + suffix));
 }
 
 Installation::~Installation() {
@@ -139,12 +141,14 @@ void Installation::layOut(const Row& row) {
         extension == ".writes")
       fs::remove(entry.path());
   }
-  const std::string recorder = root_.native("tool/recorder" + std::string(kExecutableSuffix));
+  const std::string recorder = ".." + std::string(1, kPathSeparator) + "recorder" +
+                               kExecutableSuffix;
   for (const auto& script : kScripts) {
     std::string relative = std::string("tool/") + script[0] + "/" + script[1] +
                            kScriptInterpreter.scriptSuffix;
     root_.write(relative, recordingScript(recorder, script[1]));
-    fs::permissions(root_.native(relative), fs::perms::owner_all, fs::perm_options::add);
+    fs::permissions(fs::u8path(root_.native(relative)), fs::perms::owner_all,
+                    fs::perm_options::add);
   }
   // Database scripts succeed with anything but 0 and 104.
   for (const char* script : {"tool/startvexa.code", "tool/removevexa.code"})
@@ -199,7 +203,7 @@ Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool t
   outcome.requestsBefore = peer_.requests().size();
   outcome.descriptorBefore = root_.read("data folder/vexa_config.xml");
   for (const std::string& path : row.readOnly)
-    fs::permissions(expand(path), kWritable, fs::perm_options::remove);
+    fs::permissions(fs::u8path(expand(path)), kWritable, fs::perm_options::remove);
   const std::optional<std::string> pathBefore = variable("PATH");
 
   if (row.asProcess) {
@@ -232,7 +236,7 @@ Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool t
   }
   outcome.scriptCalls = lines(root_.read("tool/calls.log"));
   for (const std::string& path : row.readOnly)
-    fs::permissions(expand(path), kWritable, fs::perm_options::add);
+    fs::permissions(fs::u8path(expand(path)), kWritable, fs::perm_options::add);
   for (const auto& [name, value] : saved) setVariable(name, value);
   return outcome;
 }

@@ -180,8 +180,9 @@ class Installation : public testing::Test {
   ShortNetworkTimeouts timeouts_{2000, 2000, 2000};
 };
 
-// A script that hands its name and arguments to the recorder at `recorder`
-// (see recorder_main.cpp), which appends them to calls.log beside itself.
+// A script that hands its name and arguments to the recorder at `recorder`,
+// a path from the script's folder (see recorder_main.cpp), which appends
+// them to calls.log beside itself.
 std::string recordingScript(const std::string& recorder, const std::string& name);
 
 // What the tool says to every wrong usage.

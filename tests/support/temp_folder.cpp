@@ -12,8 +12,9 @@ TempFolder::TempFolder() {
   static std::atomic<unsigned> counter{0};
   auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   for (;;) {
-    path_ = fs::temp_directory_path() /
-            ("zerinctl-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+    // Every test's files lie below a name that no legacy code page holds.
+    path_ = fs::temp_directory_path() / fs::u8path("zerinctl-test-顧客-" + std::to_string(stamp) +
+                                                   "-" + std::to_string(counter++));
     std::error_code error;
     if (fs::create_directory(path_, error)) break;
   }
@@ -32,18 +33,18 @@ TempFolder::~TempFolder() {
 }
 
 std::string TempFolder::native(const std::string& relative) const {
-  fs::path full = relative.empty() ? path_ : path_ / fs::path(relative).make_preferred();
+  fs::path full = relative.empty() ? path_ : path_ / fs::u8path(relative).make_preferred();
   return full.make_preferred().string();
 }
 
 void TempFolder::write(const std::string& relative, const std::string& content) const {
-  fs::path full = path_ / fs::path(relative).make_preferred();
+  fs::path full = path_ / fs::u8path(relative).make_preferred();
   fs::create_directories(full.parent_path());
   std::ofstream(full, std::ios::binary) << content;
 }
 
 std::string TempFolder::read(const std::string& relative) const {
-  return readFile(path_ / fs::path(relative).make_preferred());
+  return readFile(path_ / fs::u8path(relative).make_preferred());
 }
 
 std::string readFile(const fs::path& file) {

@@ -1,5 +1,6 @@
 // A fresh folder under the system's temporary folder, removed with all it
-// holds when the object goes.
+// holds when the object goes. Its paths as strings are UTF-8, which
+// std::filesystem takes only through u8path on Windows.
 #pragma once
 
 #include <filesystem>
@@ -27,6 +28,9 @@ class TempFolder {
 
 // The whole content of a file, byte for byte ("" when it cannot be read).
 std::string readFile(const std::filesystem::path& file);
+inline std::string readFile(const std::string& file) {
+  return readFile(std::filesystem::u8path(file));
+}
 
 // The text with each CR LF turned into LF, as Windows writes line ends in
 // text mode.

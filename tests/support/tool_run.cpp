@@ -23,10 +23,10 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   ProcessResult result;
   std::string error;
   if (!runThroughInterpreter(command, false, &result.status, &error)) result.status = -1000;
-  result.output = lineFeedsOnly(readFile(streams + ".out"));
+  result.output = lineFeedsOnly(readFile(std::filesystem::u8path(streams + ".out")));
   std::error_code ignored;
-  std::filesystem::remove(streams + ".in", ignored);
-  std::filesystem::remove(streams + ".out", ignored);
+  std::filesystem::remove(std::filesystem::u8path(streams + ".in"), ignored);
+  std::filesystem::remove(std::filesystem::u8path(streams + ".out"), ignored);
   return result;
 }
 

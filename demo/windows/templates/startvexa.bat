@@ -23,6 +23,11 @@ if not defined repositories goto noRepositories
 if not exist "%repositories%\" goto noRepositories
 
 for %%G in ("%repositories%\..") do set "databases=%%~fG\databases"
+rem The repositories' names come through dir's output, in the console's code
+rem page: UTF-8 while they do, so that none comes out as "?".
+set "codepage="
+for /f "tokens=2 delims=:." %%C in ('chcp') do set "codepage=%%C"
+chcp 65001 >nul 2>nul
 rem One command a loop turn: Wine's cmd.exe loses the loop variable inside
 rem a block nested in the loop's own block.
 for /f "delims=" %%R in ('dir /b /ad "%repositories%"') do (
@@ -31,6 +36,7 @@ for /f "delims=" %%R in ('dir /b /ad "%repositories%"') do (
 )
 set "failed="
 for /f "delims=" %%R in ('dir /b /ad "%repositories%"') do if not exist "%databases%\%%R\online" set "failed=%%R"
+if defined codepage chcp %codepage% >nul 2>nul
 if defined failed (
   echo startvexa: cannot write the state of %failed% in %databases% 1>&2
   exit /b 0

@@ -28,7 +28,16 @@ if not exist "%list%" (
   exit /b 4
 )
 if not exist "%~1\store\*.salt" exit /b 0
+rem The names travel through text (dir's output, then echo) in the console's
+rem code page, where a character outside it would come out as "?": UTF-8,
+rem as zerinctl reads the list, while the listing runs. (Wine's cmd.exe
+rem reads dir's output back in its legacy code page whatever chcp says, and
+rem without a console chcp changes nothing: zerinctl refuses the "?"s.)
+set "codepage="
+for /f "tokens=2 delims=:." %%C in ('chcp') do set "codepage=%%C"
+chcp 65001 >nul 2>nul
 for /f "delims=" %%G in ('dir /b /a-d /on "%~1\store\*.salt"') do >> "%list%" echo %%~nG
+if defined codepage chcp %codepage% >nul 2>nul
 exit /b 0
 
 :usage

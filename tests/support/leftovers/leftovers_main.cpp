@@ -18,7 +18,7 @@ int main() {
     if (entry->path().filename().string().rfind("zerinctl-test-", 0) != 0) continue;
     std::cout << "left behind: " << folder << ", with " << endProcessesUnder(folder)
               << " process(es) running from it\n";
-    fs::remove_all(folder, error);
+    fs::remove_all(entry->path(), error);
     clean = false;
   }
   return clean ? 0 : 1;

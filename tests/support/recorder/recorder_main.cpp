@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
-  const fs::path home = fs::absolute(argv[0]).parent_path();
+  const fs::path home = fs::absolute(fs::u8path(argv[0])).parent_path();
   const std::string name = argv[1];
 
   std::ofstream calls(home / "calls.log", std::ios::app | std::ios::binary);
