@@ -2,18 +2,18 @@
 
 #include "commands/delete.h"
 #include "commands/list.h"
+#include "commands/run.h"
 #include "commands/salts.h"
 #include "commands/start.h"
 #include "commands/stop_check.h"
 #include "config/folders.h"
+#include "config/xml_library.h"
 #include "platform/system.h"
 #include "process/script_runner.h"
 #include "util/numbers.h"
 #include "util/output.h"
 #include "util/status.h"
 #include "util/trace.h"
-
-#include <xercesc/util/PlatformUtils.hpp>
 
 #include <climits>
 #include <cstring>
@@ -70,6 +70,16 @@ int startExplicit(const std::string& toolFolder, Arguments a) {
 int startExplicitShowingPort(const std::string& toolFolder, Arguments a) {
   printOut("%d\n", parseInteger(a[7]));
   return startExplicit<6, false>(toolFolder, a);
+}
+
+int runByName(const std::string& toolFolder, Arguments a) {
+  return runRepository(toolFolder, a[2], a[3], a[4]);
+}
+
+template <int kHost>
+int runExplicit(const std::string& toolFolder, Arguments a) {
+  return runServiceDirect(toolFolder, a[3], a[4], a[kHost], parseInteger(a[kHost + 1]),
+                          a[kHost + 2]);
 }
 
 int stopByName(const std::string& toolFolder, Arguments a) {
@@ -132,6 +142,9 @@ const CommandForm kForms[] = {
     {"-startdebug", 5, 5, Condition::kNone, nullptr, startByName<true>},
     {"-startdebug", 9, 9, Condition::kStartsWith, kMarker, startExplicit<6, true>},
     {"-startdebug", 10, 10, Condition::kStartsWith, kMarker, startExplicit<7, true>},
+    {"-run", 5, 5, Condition::kNone, nullptr, runByName},
+    {"-run", 9, 9, Condition::kStartsWith, kMarker, runExplicit<6>},
+    {"-run", 10, 10, Condition::kStartsWith, kMarker, runExplicit<7>},
     {"-check", 5, 5, Condition::kNone, nullptr, checkByName},
     {"-check", 9, 9, Condition::kStartsWith, kMarker, checkExplicit<6>},
     {"-check", 10, 10, Condition::kStartsWith, kMarker, checkExplicit<7>},
@@ -190,16 +203,14 @@ void reportWrongUsage(int argc, char* const* argv, int status) {
 }
 
 int runTool(int argc, char** argv) {
-  try {
-    xercesc::XMLPlatformUtils::Initialize();
-  } catch (...) {
+  if (!startXmlLibrary()) {
     printOut("The XML library could not be initialised\n");
     return kFailure;
   }
   std::string toolFolder = findToolFolder();
   int status = dispatch(toolFolder, argc, argv);
   trace("exit status %d", status);
-  xercesc::XMLPlatformUtils::Terminate();
+  stopXmlLibrary();
   reportWrongUsage(argc, argv, status);
   return status;
 }
