@@ -104,8 +104,7 @@ int superviseService(const std::string& toolFolder, const std::string& configFil
   EngineStart start = describeEngineStart(toolFolder, configFile, listeningHost, port);
   ChildProcess engine;
   if (!withToolSearchPath(toolFolder, SearchPathVariant::kServiceLaunch, [&] {
-        return launchForeground(start.executable, start.parameters, start.workingFolder,
-                                &engine);
+        return launchForeground(start.executable, start.parameters, start.workingFolder, &engine);
       }))
     return kFailure;
 

@@ -52,8 +52,8 @@ EngineStart describeEngineStart(const std::string& toolFolder, const std::string
   // Two blanks before -d and one after it: the engine's own parser is used
   // to exactly this text.
   start.parameters = " -c " + shortPath(configFile) + " -t http://" + host + ":" +
-                     std::to_string(port) + "/?concurrency=" +
-                     std::to_string(settings.concurrency) + " " + " -d ";
+                     std::to_string(port) +
+                     "/?concurrency=" + std::to_string(settings.concurrency) + " " + " -d ";
   start.executable = getVexaPath(toolFolder, (std::string("vexa") + kExecutableSuffix).c_str());
   start.workingFolder = getDataFolder(toolFolder) + kPathSeparator + "tmp";
 

@@ -33,8 +33,8 @@ bool createProcess(const std::string& executable, const std::string& commandLine
   // No dialog box may stop an unattended start (missing DLL, crash, no disk);
   // the engine inherits this mode too.
   UINT previousMode = SetErrorMode(kQuietErrorMode);
-  BOOL created = CreateProcessA(executable.c_str(), buffer.data(), nullptr, nullptr, inherit,
-                                flags, nullptr, workingFolder.c_str(), startup, process);
+  BOOL created = CreateProcessA(executable.c_str(), buffer.data(), nullptr, nullptr, inherit, flags,
+                                nullptr, workingFolder.c_str(), startup, process);
   DWORD code = created ? 0 : GetLastError();
   SetErrorMode(previousMode);
   if (!created) *error = systemText(code);

@@ -53,9 +53,8 @@ bool catchStopRequests(std::string* error) {
 
 WaitResult waitForChild(ChildProcess* child, int milliseconds, ChildEnd* end) {
   const HANDLE waited[] = {handleOf(*child), stopRequested};
-  DWORD result = WaitForMultipleObjects(2, waited, FALSE,
-                                        milliseconds < 0 ? INFINITE
-                                                         : static_cast<DWORD>(milliseconds));
+  DWORD result = WaitForMultipleObjects(
+      2, waited, FALSE, milliseconds < 0 ? INFINITE : static_cast<DWORD>(milliseconds));
   if (result == WAIT_OBJECT_0) {
     *end = endOf(child);
     return WaitResult::kEnded;

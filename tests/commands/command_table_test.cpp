@@ -182,12 +182,14 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
   const auto runs = parts(config, kStartsDatabase, records("vexa", "VEXAPASSWD=p"));
   std::vector<Row> rows;
   for (const std::string& request : kStopRequests)
-    rows.push_back(row("-run sales u p", stoppedBy(request), runs,
-                       prints(started + running + stopping + "Zerin service stopped (exit code 0)\n")));
+    rows.push_back(
+        row("-run sales u p", stoppedBy(request), runs,
+            prints(started + running + stopping + "Zerin service stopped (exit code 0)\n")));
   const std::string readyStopping = kWindows ? "" : "READY=1\nSTOPPING=1\n";
   rows.push_back(row("-run sales u p", stoppedBy(kStopRequests[0]), runs,
-                     notifies(kWindows ? "" : "@zerinctl-notices", readyStopping),
-                     with("VEXA_STANDIN", "ignore-shutdown"), with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"),
+                     notifies(kWindows ? "" : "@{tool}{/}notices", readyStopping),
+                     with("VEXA_STANDIN", "ignore-shutdown"),
+                     with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"),
                      prints(started + running + stopping +
                             "Zerin service did not stop within 1 seconds and was ended\n"),
                      status(-1)));

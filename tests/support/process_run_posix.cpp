@@ -137,8 +137,8 @@ void runSupervised(const std::string& program, const std::vector<std::string>& a
   using namespace std::chrono;
   int wait = 0;
   bool ended = false;
-  for (auto until = steady_clock::now() + seconds(30); !ended && steady_clock::now() < until &&
-                                                       readFile(output).find(awaited) == std::string::npos;
+  for (auto until = steady_clock::now() + seconds(30);
+       !ended && steady_clock::now() < until && readFile(output).find(awaited) == std::string::npos;
        std::this_thread::sleep_for(milliseconds(20)))
     ended = waitpid(child, &wait, WNOHANG) == child;
   pid_t tool = child;

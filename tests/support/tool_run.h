@@ -54,8 +54,8 @@ extern const std::vector<std::string> kStopRequests;
 extern const bool kPidNamespaces;
 
 struct Supervised {
-  bool asPidOne = false;    // as PID 1 of a new PID namespace
-  std::string noticesTo;    // NOTIFY_SOCKET: a datagram socket held here
+  bool asPidOne = false;  // as PID 1 of a new PID namespace
+  std::string noticesTo;  // NOTIFY_SOCKET: a datagram socket held here
   ProcessResult result;
   std::string notices;      // what came to that socket, one line each
   int unreapedOrphans = 0;  // the PID 1's, a moment after `awaited`
