@@ -44,6 +44,9 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
 
 bool catchStopRequests(std::string* error) {
   stopRequested = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  // A tool started in a process group of its own ignores Ctrl-C until told
+  // otherwise, and so would never stop on it.
+  SetConsoleCtrlHandler(nullptr, FALSE);
   if (stopRequested == nullptr || !SetConsoleCtrlHandler(onConsoleEvent, TRUE)) {
     *error = systemText(GetLastError());
     return false;

@@ -44,17 +44,37 @@ int endProcessesUnder(const std::string& folder) {
   return ended;
 }
 
-// A console's Ctrl-C goes to every process of the console, this test's own
-// included; Ctrl-Break can go to one process group alone.
-const std::vector<std::string> kStopRequests = {"CTRL_BREAK"};
+namespace {
+
+bool underWine() {
+  return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// Ctrl-C goes to every process of a console, Ctrl-Break to one process
+// group: the tool runs in a console of its own, which this test joins to
+// send either, ignoring Ctrl-C itself meanwhile.
+void sendConsoleEvent(const std::string& request, DWORD group) {
+  FreeConsole();
+  AttachConsole(group);
+  SetConsoleCtrlHandler(nullptr, TRUE);
+  GenerateConsoleCtrlEvent(request == "CTRL_C" ? CTRL_C_EVENT : CTRL_BREAK_EVENT,
+                           request == "CTRL_C" ? 0 : group);
+  FreeConsole();
+}
+
+}  // namespace
+
+// Wine 8 passes no console event from one process to another: it refuses
+// to generate a Ctrl-Break, and a Ctrl-C that it reports as sent never
+// reaches the tool. What it does deliver, a terminal's Ctrl-C (SIGINT to the
+// Wine process, turned into the console event), no test here can send.
+const std::vector<std::string> kStopRequests =
+    underWine() ? std::vector<std::string>{} : std::vector<std::string>{"CTRL_C", "CTRL_BREAK"};
 const bool kPidNamespaces = false;
 
 void runSupervised(const std::string& program, const std::vector<std::string>& arguments,
                    const std::string& awaited, const std::string& request, Supervised* run) {
   const std::string output = program + ".supervised.out";
-  // The tool and this test share one console, which a test run from a
-  // pipe or a service may lack.
-  AllocConsole();
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
   ScopedHandle in(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
                               OPEN_EXISTING, 0, nullptr));
@@ -70,7 +90,8 @@ void runSupervised(const std::string& program, const std::vector<std::string>& a
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
-                      CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process)) {
+                      CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
+                      &process)) {
     run->result.status = -1000;
     return;
   }
@@ -78,8 +99,7 @@ void runSupervised(const std::string& program, const std::vector<std::string>& a
   bool ended = false;
   for (int i = 0; i < 1500 && !ended && readFile(output).find(awaited) == std::string::npos; ++i)
     ended = WaitForSingleObject(tool.get(), 20) == WAIT_OBJECT_0;
-  if (!ended && request == "CTRL_BREAK")
-    GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process.dwProcessId);
+  if (!ended && !request.empty()) sendConsoleEvent(request, process.dwProcessId);
   if (WaitForSingleObject(tool.get(), 60000) != WAIT_OBJECT_0) TerminateProcess(tool.get(), 1);
   WaitForSingleObject(tool.get(), INFINITE);
   DWORD code = 0;
