@@ -12,13 +12,17 @@
 #include "util/output.h"
 #include "util/status.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
 
-// How often a starting engine is asked whether it answers: often enough
-// that the supervisor hears of it at once, rarely enough to cost nothing.
-constexpr int kPingIntervalMilliseconds = 50;
+// How often a starting engine is asked whether it answers: soon after its
+// start, when a quick engine answers, then less and less often up to a
+// tenth of a second, so that a slow one costs nothing while the supervisor
+// still hears of its readiness at once.
+constexpr int kFirstPingMilliseconds = 5;
+constexpr int kPingIntervalMilliseconds = 100;
 // How long a shut-down engine may take to end before it is ended: long
 // enough for a service to finish its requests, short of systemd's default
 // 90 s, after which systemd would end the tool and the engine itself.
@@ -79,8 +83,9 @@ enum class FirstOutcome { kAnswered, kEnded, kStopRequested };
 // asked to stop.
 FirstOutcome awaitFirstAnswer(ChildProcess* engine, const std::string& host, int port,
                               ChildEnd* end) {
-  for (;;) {
-    switch (waitForChild(engine, kPingIntervalMilliseconds, end)) {
+  for (int interval = kFirstPingMilliseconds;;
+       interval = std::min(2 * interval, kPingIntervalMilliseconds)) {
+    switch (waitForChild(engine, interval, end)) {
       case WaitResult::kEnded:
         return FirstOutcome::kEnded;
       case WaitResult::kStopRequested:

@@ -186,14 +186,13 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
         row("-run sales u p", stoppedBy(request), runs,
             prints(started + running + stopping + "Zerin service stopped (exit code 0)\n")));
   if (!kStopRequests.empty())
-    rows.push_back(row("-run sales u p", stoppedBy(kStopRequests[0]), runs,
-                       notifies(kWindows ? "" : "@{tool}{/}notices",
-                                kWindows ? "" : "READY=1\nSTOPPING=1\n"),
-                       with("VEXA_STANDIN", "ignore-shutdown"),
-                       with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"),
-                       prints(started + running + stopping +
-                              "Zerin service did not stop within 1 seconds and was ended\n"),
-                       status(-1)));
+    rows.push_back(
+        row("-run sales u p", stoppedBy(kStopRequests[0]), runs,
+            notifies(kWindows ? "" : "@{tool}{/}notices", kWindows ? "" : "READY=1\nSTOPPING=1\n"),
+            with("VEXA_STANDIN", "ignore-shutdown"), with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"),
+            prints(started + running + stopping +
+                   "Zerin service did not stop within 1 seconds and was ended\n"),
+            status(-1)));
   rows.push_back(row("-run sales u p", asProcess(), runs, with("VEXA_STANDIN", "crash"),
                      prints(started + running + "Zerin service ended on its own (exit code 3)\n"),
                      status(-1)));
