@@ -16,7 +16,7 @@
 int runRepository(const std::string& toolFolder, const std::string& name, const std::string& user,
                   const std::string& password);
 
-// Explicit, as "-start"'s explicit form (which alone prints the port first).
+// Explicit, as "-start"'s explicit forms, neither of which prints the port.
 int runServiceDirect(const std::string& toolFolder, const std::string& user,
                      const std::string& password, const std::string& host, int port,
                      const std::string& connectionFile);

@@ -106,10 +106,6 @@ pid_t waitFor(pid_t child, int* wait) {
   return ended;
 }
 
-}  // namespace
-
-namespace {
-
 // Everything a child needs to become the program, made before the fork:
 // after fork in a process that may have threads, a child must not allocate.
 struct ProgramStart {
@@ -135,7 +131,7 @@ void prepareStart(const std::string& executable, const std::string& commandLine,
   if (limit > 0 && limit < 65536) start->highestDescriptor = static_cast<int>(limit) - 1;
 }
 
-// In the child, which already leads a session of its own: the working
+// In the child, which leads a session of its own: the working
 // folder, the first `quietStreams` standard streams from and to nothing,
 // nothing else of the tool's, then the program. A failure goes to `report`.
 [[noreturn]] void becomeProgram(const ProgramStart& start, const std::string& workingFolder,
@@ -163,74 +159,64 @@ int startReport(int readEnd) {
   return count == static_cast<ssize_t>(sizeof childError) ? childError : 0;
 }
 
-}  // namespace
-
-bool startDetached(const std::string& executable, const std::string& commandLine,
-                   const std::string& workingFolder, bool ownConsole, std::string* error) {
+// Starts the program in a session of its own, with no controlling terminal
+// and out of reach of the tool's terminal signals: as the tool's child, or
+// detached, where a middle child leads the session and leaves at once, so
+// that the program becomes init's child (no zombie). Returns 0 with the
+// child's id in `child` (the middle one's, already reaped, when detached),
+// or the errno of the step that failed.
+int startInSession(const std::string& executable, const std::string& commandLine,
+                   const std::string& workingFolder, bool detached, int quietStreams,
+                   pid_t* child) {
   ProgramStart start;
   prepareStart(executable, commandLine, &start);
   // The exec closes the write end; a failed chdir or exec sends its errno
   // through it first, so the tool can report the refusal itself.
   int report[2];
-  if (pipe2(report, O_CLOEXEC) != 0) {
-    *error = reason(errno);
-    return false;
-  }
-  pid_t child = fork();
-  if (child == 0) {
+  if (pipe2(report, O_CLOEXEC) != 0) return errno;
+  *child = fork();
+  if (*child == 0) {
     close(report[0]);
-    // The middle child leads a new session and leaves at once: the engine
-    // becomes init's child (no zombie) with no controlling terminal, out of
-    // reach of the tool's terminal signals.
     if (setsid() < 0) failChild(report[1]);
-    pid_t engine = fork();
-    if (engine < 0) failChild(report[1]);
-    if (engine > 0) _exit(0);
-    becomeProgram(start, workingFolder, ownConsole ? 0 : 3, report[1]);
+    if (detached) {
+      pid_t program = fork();
+      if (program < 0) failChild(report[1]);
+      if (program > 0) _exit(0);
+    }
+    becomeProgram(start, workingFolder, quietStreams, report[1]);
   }
-  int startError = child < 0 ? errno : 0;
+  int startError = *child < 0 ? errno : 0;
   close(report[1]);
-  if (child > 0) {
+  if (*child > 0) {
     int wait = 0;
-    waitFor(child, &wait);
+    if (detached) waitFor(*child, &wait);
     startError = startReport(report[0]);
+    if (startError != 0 && !detached) waitFor(*child, &wait);
   } else {
     close(report[0]);
   }
-  if (startError == 0) return true;
-  *error = reason(startError);
-  return false;
+  return startError;
+}
+
+}  // namespace
+
+bool startDetached(const std::string& executable, const std::string& commandLine,
+                   const std::string& workingFolder, bool ownConsole, std::string* error) {
+  pid_t middle = 0;
+  int startError = startInSession(executable, commandLine, workingFolder, true, ownConsole ? 0 : 3,
+                                  &middle);
+  if (startError != 0) *error = reason(startError);
+  return startError == 0;
 }
 
 bool startForeground(const std::string& executable, const std::string& commandLine,
                      const std::string& workingFolder, ChildProcess* child, std::string* error) {
-  ProgramStart start;
-  prepareStart(executable, commandLine, &start);
-  int report[2];
-  if (pipe2(report, O_CLOEXEC) != 0) {
-    *error = reason(errno);
-    return false;
-  }
-  pid_t engine = fork();
-  if (engine == 0) {
-    close(report[0]);
-    // A session of its own rather than a process group in the tool's: the
-    // terminal's Ctrl-C and hang-up reach the tool alone, and no stopped
-    // terminal output (TOSTOP) can freeze the engine in the background.
-    if (setsid() < 0) failChild(report[1]);
-    becomeProgram(start, workingFolder, 1, report[1]);
-  }
-  int startError = engine < 0 ? errno : 0;
-  close(report[1]);
-  if (engine > 0) {
-    startError = startReport(report[0]);
-    if (startError != 0) {
-      int ignored = 0;
-      waitFor(engine, &ignored);
-    }
-  } else {
-    close(report[0]);
-  }
+  // A session rather than a process group in the tool's: the terminal's
+  // Ctrl-C and hang-up reach the tool alone, and no stopped terminal output
+  // (TOSTOP) can freeze the engine in the background. Its output is the
+  // tool's; only its input is nothing.
+  pid_t engine = 0;
+  int startError = startInSession(executable, commandLine, workingFolder, false, 1, &engine);
   if (startError != 0) {
     *error = reason(startError);
     return false;
