@@ -1,5 +1,7 @@
 #include "config/xml_library.h"
 
+#include "platform/system.h"
+
 #include <xercesc/util/PlatformUtils.hpp>
 
 namespace {
@@ -24,4 +26,5 @@ void stopXmlLibrary() {
   if (!started) return;
   started = false;
   xercesc::XMLPlatformUtils::Terminate();
+  releaseFreedMemory();
 }

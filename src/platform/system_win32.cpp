@@ -2,6 +2,7 @@
 
 #include "platform/windows_headers.h"
 
+#include <malloc.h>
 #include <shlobj.h>
 
 #include <cstdlib>
@@ -53,3 +54,5 @@ bool pathExists(const std::string& path) {
 }
 
 unsigned long currentProcessId() { return GetCurrentProcessId(); }
+
+void releaseFreedMemory() { _heapmin(); }
