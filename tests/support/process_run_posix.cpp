@@ -129,6 +129,8 @@ void runSupervised(const std::string& program, const std::vector<std::string>& a
 
   pid_t child = fork();
   if (child == 0) {
+    // A process group of its own, as a shell gives a job in a terminal.
+    setpgid(0, 0);
     dup2(open("/dev/null", O_RDONLY), 0);
     dup2(open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
     execv(argv[0], argv.data());
@@ -149,7 +151,8 @@ void runSupervised(const std::string& program, const std::vector<std::string>& a
     std::this_thread::sleep_for(milliseconds(300));
     childrenOf(tool, &run->unreapedOrphans);
   }
-  if (!ended && !request.empty()) kill(tool, signalNamed(request));
+  // As a terminal signals its foreground job: the whole process group.
+  if (!ended && !request.empty()) kill(run->asPidOne ? tool : -child, signalNamed(request));
   for (auto until = steady_clock::now() + seconds(60); !ended && steady_clock::now() < until;
        std::this_thread::sleep_for(milliseconds(20)))
     ended = waitpid(child, &wait, WNOHANG) == child;

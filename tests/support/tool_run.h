@@ -62,7 +62,8 @@ struct Supervised {
 };
 
 // Runs `program` as runProcess does but stays beside it: once its output
-// holds `awaited`, sends it `request`; then waits for its end, ending it
-// after a minute if it never comes.
+// holds `awaited`, sends `request` as a terminal or a console would (to its
+// whole process group); then waits for its end, ending it after a minute if
+// it never comes.
 void runSupervised(const std::string& program, const std::vector<std::string>& arguments,
                    const std::string& awaited, const std::string& request, Supervised* run);
