@@ -46,9 +46,9 @@ std::string builtProgram(const std::string& name);
 // The exit status that a process ending with `status` reports here.
 int reportedStatus(int status);
 
-// The requests that stop a supervising tool here: "SIGTERM", "SIGINT" and
-// "SIGHUP" on POSIX; "CTRL_BREAK" on Windows, the one console event a test
-// can send to one process group alone.
+// The requests that stop a supervising tool and that a test can send here:
+// "SIGTERM", "SIGINT" and "SIGHUP" on POSIX; "CTRL_C" and "CTRL_BREAK" on
+// Windows, none under Wine (see process_run_win32.cpp).
 extern const std::vector<std::string> kStopRequests;
 // Whether a test may make a PID namespace here (Linux, as root).
 extern const bool kPidNamespaces;
