@@ -206,6 +206,7 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
                      sends("PING localhost"),
                      prints("Zerin service is running on host localhost, port {up}\n")));
   rows.push_back(row("-run farService u p", prints(kDatabase), status(-1), kStartsDatabase));
+  rows.push_back(row("-run sales u", kWrongUsage));
   run(rows);
 }
 
