@@ -123,7 +123,9 @@ int superviseService(const std::string& toolFolder, const std::string& configFil
   printOut("Zerin service is running on host %s, port %d\n", host.c_str(), port);
   notifySupervisor("READY=1");
 
-  if (waitForChild(&engine, -1, &end) == WaitResult::kStopRequested)
+  // A wait that the system broke off stops the engine as a request would:
+  // the tool could no longer tell what becomes of it.
+  if (waitForChild(&engine, -1, &end) != WaitResult::kEnded)
     return stopEngine(&engine, host, port);
   printOut("Zerin service ended on its own (%s)\n", how(end).c_str());
   return kFailure;

@@ -16,10 +16,6 @@ namespace {
 const UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX |
                              SEM_NOOPENFILEERRORBOX;  // 0x8003
 
-}  // namespace
-
-namespace {
-
 // One start request with the tool's environment; the handles are the
 // caller's to close.
 bool createProcess(const std::string& executable, const std::string& commandLine,

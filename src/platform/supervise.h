@@ -28,7 +28,8 @@ bool catchStopRequests(std::string* error);
 
 // Waits up to `milliseconds` (-1: without limit) for the child's end or a
 // stop request, whichever comes first. kEnded fills `end` and releases the
-// child (its id becomes 0). Each request is reported once.
+// child (its id becomes 0). Each request is reported once. A wait that the
+// system breaks off counts as timed out.
 WaitResult waitForChild(ChildProcess* child, int milliseconds, ChildEnd* end);
 
 // Ends the child and what it started in its process group, at once, and

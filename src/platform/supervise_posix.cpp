@@ -5,7 +5,6 @@
 // them (a blocked signal is never dropped).
 #include "platform/supervise.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
