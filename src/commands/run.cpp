@@ -125,8 +125,7 @@ int superviseService(const std::string& toolFolder, const std::string& configFil
 
   // A wait that the system broke off stops the engine as a request would:
   // the tool could no longer tell what becomes of it.
-  if (waitForChild(&engine, -1, &end) != WaitResult::kEnded)
-    return stopEngine(&engine, host, port);
+  if (waitForChild(&engine, -1, &end) != WaitResult::kEnded) return stopEngine(&engine, host, port);
   printOut("Zerin service ended on its own (%s)\n", how(end).c_str());
   return kFailure;
 }
