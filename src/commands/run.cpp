@@ -11,6 +11,7 @@
 #include "util/numbers.h"
 #include "util/output.h"
 #include "util/status.h"
+#include "util/trace.h"
 
 #include <algorithm>
 #include <chrono>
@@ -63,6 +64,7 @@ bool endsWithin(ChildProcess* engine, int seconds, ChildEnd* end) {
 int stopEngine(ChildProcess* engine, const std::string& host, int port) {
   notifySupervisor("STOPPING=1");
   const int seconds = shutdownSeconds();
+  trace("stop requested: SHUTDOWN, then up to %d seconds for the engine's end", seconds);
   ChildEnd end;
   bool delivered = shutdownService(host, port);
   if (delivered && endsWithin(engine, seconds, &end)) {
@@ -91,6 +93,7 @@ FirstOutcome awaitFirstAnswer(ChildProcess* engine, const std::string& host, int
       case WaitResult::kStopRequested:
         return FirstOutcome::kStopRequested;
       case WaitResult::kTimedOut:
+        trace("asking the engine whether it answers, then %d ms", interval);
         if (serviceAnswers(host, port)) return FirstOutcome::kAnswered;
     }
   }
