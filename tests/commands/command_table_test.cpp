@@ -173,7 +173,8 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
 // "-run" starts as "-start" does, keeps the engine as its child with its
 // output in the tool's, and ends with it: 0 only after a shutdown it asked
 // for on a stop request; -1, naming how, when the engine crashed, never
-// answered, would not stop in time, or was running already.
+// answered, would not stop in time, or was running already. Each row runs
+// beside the test, so that a tool that never ends fails its row alone.
 TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
   const auto config = file(kSalesConfig, "CONNECTION=x\n");
   const std::string started = kDatabase + kSalesLaunch;
@@ -193,19 +194,20 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
             prints(started + running + stopping +
                    "Zerin service did not stop within 1 seconds and was ended\n"),
             status(-1)));
-  rows.push_back(row("-run sales u p", asProcess(), runs, with("VEXA_STANDIN", "crash"),
+  rows.push_back(row("-run sales u p", watched(), runs, with("VEXA_STANDIN", "crash"),
                      prints(started + running + "Zerin service ended on its own (exit code 3)\n"),
                      status(-1)));
-  rows.push_back(row("-run sales u p", asProcess(), runs, with("VEXA_STANDIN", "fail-start"),
+  rows.push_back(row("-run sales u p", watched(), runs, with("VEXA_STANDIN", "fail-start"),
                      prints(kDatabase + kSalesLaunch +
                             "Zerin service ended before it answered (exit code 4)\n"),
                      status(-1)));
-  rows.push_back(row("-run local u p", sends("PING localhost"), status(-1),
+  rows.push_back(row("-run local u p", watched(), sends("PING localhost"), status(-1),
                      prints("Zerin service is running on host localhost, port {up}\n")));
-  rows.push_back(row("-run " + kMarker + " u p x 7 localhost {up} " + kGood, kFiles, status(-1),
-                     sends("PING localhost"),
+  rows.push_back(row("-run " + kMarker + " u p x 7 localhost {up} " + kGood, kFiles, watched(),
+                     status(-1), sends("PING localhost"),
                      prints("Zerin service is running on host localhost, port {up}\n")));
-  rows.push_back(row("-run farService u p", prints(kDatabase), status(-1), kStartsDatabase));
+  rows.push_back(row("-run farService u p", watched(), prints(kDatabase), status(-1),
+                     kStartsDatabase));
   rows.push_back(row("-run sales u", kWrongUsage));
   run(rows);
 }

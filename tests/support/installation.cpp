@@ -210,7 +210,7 @@ Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool t
     Supervised supervised;
     supervised.asPidOne = row.asPidOne;
     supervised.noticesTo = expand(row.noticesTo);
-    if (!row.stopRequest.empty())
+    if (row.watched)
       runSupervised(tool, arguments, "Zerin service is running", row.stopRequest, &supervised);
     else
       supervised.result = runProcess(tool, arguments, row.input, unprivileged);

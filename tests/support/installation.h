@@ -47,7 +47,7 @@ struct Row {
   std::string input;                                            // standard input, closed after it
   std::map<std::string, std::optional<std::string>> variables;  // nullopt: unset
   std::map<std::string, std::string> files;                     // path -> content
-  bool engineStaysUp = false, asProcess = false, asPidOne = false;
+  bool engineStaysUp = false, asProcess = false, watched = false, asPidOne = false;
   std::string stopRequest, noticesTo;
   std::vector<std::string> readOnly;
   // What must come of it.
@@ -120,12 +120,14 @@ inline RowPart engineStaysUp() { return assign(&Row::engineStaysUp, true); }
 // what only a process shows: its own folder, its exit status as the
 // platform reports it, a child that outlives it.
 inline RowPart asProcess() { return assign(&Row::asProcess, true); }
-// Runs the tool as a process and, once it says that the service it keeps
-// runs, sends it the stop `request` (one of kStopRequests); the row must
-// leave nothing of it running. asPidOne: as PID 1 of a PID namespace, which
-// must reap every orphan handed to it.
+// Runs the tool as a process beside the test, which ends it should it still
+// run after a minute; stoppedBy also sends it the stop `request` (one of
+// kStopRequests) once it says that the service it keeps runs. Such a row
+// must leave nothing of it running. asPidOne: as PID 1 of a PID namespace,
+// which must reap every orphan handed to it.
+inline RowPart watched() { return parts(asProcess(), assign(&Row::watched, true)); }
 inline RowPart stoppedBy(Text request) {
-  return parts(asProcess(), assign(&Row::stopRequest, request));
+  return parts(watched(), assign(&Row::stopRequest, request));
 }
 inline RowPart asPidOne() { return assign(&Row::asPidOne, true); }
 // Makes the path read-only for the row; a process row then runs as a user

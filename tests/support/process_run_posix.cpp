@@ -139,7 +139,7 @@ void runSupervised(const std::string& program, const std::vector<std::string>& a
   using namespace std::chrono;
   int wait = 0;
   bool ended = false;
-  for (auto until = steady_clock::now() + seconds(30);
+  for (auto until = steady_clock::now() + seconds(20);
        !ended && steady_clock::now() < until && readFile(output).find(awaited) == std::string::npos;
        std::this_thread::sleep_for(milliseconds(20)))
     ended = waitpid(child, &wait, WNOHANG) == child;

@@ -97,7 +97,7 @@ void runSupervised(const std::string& program, const std::vector<std::string>& a
   }
   ScopedHandle tool(process.hProcess), thread(process.hThread);
   bool ended = false;
-  for (int i = 0; i < 1500 && !ended && readFile(output).find(awaited) == std::string::npos; ++i)
+  for (int i = 0; i < 1000 && !ended && readFile(output).find(awaited) == std::string::npos; ++i)
     ended = WaitForSingleObject(tool.get(), 20) == WAIT_OBJECT_0;
   if (!ended && !request.empty()) sendConsoleEvent(request, process.dwProcessId);
   if (WaitForSingleObject(tool.get(), 60000) != WAIT_OBJECT_0) TerminateProcess(tool.get(), 1);
