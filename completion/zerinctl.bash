@@ -9,7 +9,7 @@ _zerinctl() {
   COMPREPLY=()
   if [ "$COMP_CWORD" -eq 1 ]; then
     mapfile -t COMPREPLY < <(compgen -W \
-      '-check -stop -start -startdebug -delete -importsalt -exportsalt -list' -- "$cur")
+      '-check -stop -start -startdebug -run -delete -importsalt -exportsalt -list' -- "$cur")
     return
   fi
   if [ "$COMP_CWORD" -ne 2 ]; then
@@ -22,7 +22,7 @@ _zerinctl() {
       mapfile -t COMPREPLY < <(compgen -W '-all' -- "$cur") ;;
     -list)
       mapfile -t COMPREPLY < <(compgen -W '-json -names' -- "$cur") ;;
-    -check | -stop | -start | -startdebug | -delete)
+    -check | -stop | -start | -startdebug | -run | -delete)
       local tool=${COMP_WORDS[0]} name
       # The tool as typed; a leading ~ is the one expansion worth making.
       [ "${tool#\~/}" != "$tool" ] && tool=$HOME/${tool#\~/}

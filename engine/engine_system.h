@@ -11,3 +11,9 @@ bool currentFolder(std::string* folder);
 // Moves `from` to `to` in one step, replacing a file already at `to`, so that
 // a reader sees either the old file or the whole new one.
 bool replaceFile(const std::string& from, const std::string& to);
+
+// Leaves a process that outlives its own parent by a moment: its parent
+// ends at once, so it is handed to the PID namespace's init (or the
+// system's) and ends a tenth of a second later, to be reaped there. Nothing
+// where processes have no such parents (Windows).
+void leaveOrphan();

@@ -7,6 +7,13 @@
 // Content-length header last), and exits with 0 after answering SHUTDOWN;
 // with arguments it cannot use it exits with 2, and with 1 when it cannot
 // listen. Before anything else it records how it was started (start_record.h).
+// It says on standard output when SHUTDOWN comes.
+//
+// VEXA_STANDIN makes it misbehave as the tests of "-run" need: "fail-start"
+// exits with 4 before it listens, "crash" with 3 after its first answer,
+// "ignore-shutdown" answers SHUTDOWN and runs on, and "orphan" leaves a
+// process behind whose parent ends at once (leaveOrphan).
+#include "engine_system.h"
 #include "listener.h"
 #include "start_record.h"
 
@@ -50,6 +57,11 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  const char* misbehaviour = std::getenv("VEXA_STANDIN");
+  const std::string mode = misbehaviour == nullptr ? "" : misbehaviour;
+  if (mode == "fail-start") return 4;
+  if (mode == "orphan") leaveOrphan();
+
   peer::startup();
   peer::Handle listener = 0;
   if (!peer::listenOn(host, port, &listener, &port)) {
@@ -61,12 +73,18 @@ int main(int argc, char** argv) {
     peer::Handle client = 0;
     if (!peer::acceptClient(listener, &client, -1)) continue;
     std::string request = peer::receiveRequest(client, 5000);
-    running = request.find("<NAME>SHUTDOWN</NAME>") == std::string::npos;
+    if (request.find("<NAME>SHUTDOWN</NAME>") != std::string::npos) {
+      // Said before the answer, so that it comes before what the sender says.
+      std::printf("vexa: SHUTDOWN received\n");
+      std::fflush(stdout);
+      running = mode == "ignore-shutdown";
+    }
+    running = running && mode != "crash";
     peer::sendAll(client, "HTTP/1.1 200 OK\r\nContent-type: text/xml\r\nContent-length: " +
                               std::to_string(sizeof kAnswerBody - 1) + "\r\n\r\n" + kAnswerBody);
     peer::closeHandle(client);
   }
   peer::closeHandle(listener);
   peer::cleanup();
-  return 0;
+  return mode == "crash" ? 3 : 0;
 }

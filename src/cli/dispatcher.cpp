@@ -3,11 +3,13 @@
 #include "commands/delete.h"
 #include "commands/list.h"
 #include "commands/preconditions.h"
+#include "commands/run.h"
 #include "commands/salts.h"
 #include "commands/start.h"
 #include "commands/stop_check.h"
 #include "config/folders.h"
 #include "config/password.h"
+#include "config/xml_library.h"
 #include "platform/code_page.h"
 #include "platform/system.h"
 #include "process/script_runner.h"
@@ -15,8 +17,6 @@
 #include "util/output.h"
 #include "util/status.h"
 #include "util/trace.h"
-
-#include <xercesc/util/PlatformUtils.hpp>
 
 #include <climits>
 #include <cstring>
@@ -79,6 +79,16 @@ int startExplicitShowingPort(const std::string& toolFolder, Arguments a) {
   return startExplicit<6, false>(toolFolder, a);
 }
 
+int runByName(const std::string& toolFolder, Arguments a) {
+  return runRepository(toolFolder, a[2], a[3], a[4]);
+}
+
+template <int kHost>
+int runExplicit(const std::string& toolFolder, Arguments a) {
+  return runServiceDirect(toolFolder, a[3], a[4], a[kHost], parseInteger(a[kHost + 1]),
+                          a[kHost + 2]);
+}
+
 int stopByName(const std::string& toolFolder, Arguments a) {
   return stopRepository(toolFolder, a[2], a[3], a[4]);
 }
@@ -139,6 +149,9 @@ const CommandForm kForms[] = {
     {"-startdebug", 5, 5, Condition::kNone, nullptr, 4, startByName<true>},
     {"-startdebug", 9, 9, Condition::kStartsWith, kMarker, 4, startExplicit<6, true>},
     {"-startdebug", 10, 10, Condition::kStartsWith, kMarker, 4, startExplicit<7, true>},
+    {"-run", 5, 5, Condition::kNone, nullptr, 4, runByName},
+    {"-run", 9, 9, Condition::kStartsWith, kMarker, 4, runExplicit<6>},
+    {"-run", 10, 10, Condition::kStartsWith, kMarker, 4, runExplicit<7>},
     {"-check", 5, 5, Condition::kNone, nullptr, 0, checkByName},
     {"-check", 9, 9, Condition::kStartsWith, kMarker, 0, checkExplicit<6>},
     {"-check", 10, 10, Condition::kStartsWith, kMarker, 0, checkExplicit<7>},
@@ -205,9 +218,7 @@ void reportWrongUsage(int argc, char* const* argv, int status) {
 }
 
 int runTool(int argc, char** argv) {
-  try {
-    xercesc::XMLPlatformUtils::Initialize();
-  } catch (...) {
+  if (!startXmlLibrary()) {
     printOut("The XML library could not be initialised\n");
     return kFailure;
   }
@@ -215,7 +226,7 @@ int runTool(int argc, char** argv) {
   std::string toolFolder = findToolFolder();
   int status = argc < 2 || namesHeld(toolFolder) ? dispatch(toolFolder, argc, argv) : kFailure;
   trace("exit status %d", status);
-  xercesc::XMLPlatformUtils::Terminate();
+  stopXmlLibrary();
   reportWrongUsage(argc, argv, status);
   return status;
 }

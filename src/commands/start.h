@@ -4,6 +4,8 @@
 // shows the database script's window and gives the engine a console.
 #pragma once
 
+#include "config/descriptor.h"
+
 #include <string>
 
 // By name: hosts, port and configuration from the descriptor. 0 once the
@@ -23,3 +25,19 @@ int startServiceDirect(const std::string& toolFolder, const std::string& user,
 // in front of PATH and the concurrency of the settings file. Returns 0.
 int launchService(const std::string& toolFolder, const std::string& configFile,
                   const std::string& host, int port, bool debug);
+
+// The steps of a start by name before the engine's: the lookup, the check
+// that something of the repository is here, the database's start when it is
+// local. True when the engine is to start here, with `configFile` its
+// configuration; false when the command ends with -1 (its message printed).
+bool prepareServiceStart(const std::string& toolFolder, const std::string& name, bool debug,
+                         RepositoryInstance& instance, std::string& configFile);
+
+// How the engine is started: its program, parameters and working folder.
+struct EngineStart {
+  std::string executable, parameters, workingFolder;
+};
+// Builds the start for the settings file's concurrency and prints it, as
+// every start of the engine does before it is made.
+EngineStart describeEngineStart(const std::string& toolFolder, const std::string& configFile,
+                                const std::string& host, int port);

@@ -17,12 +17,14 @@ int post(const std::string& host, int port, const char* message) {
 
 }  // namespace
 
-void shutdownService(const std::string& host, int port) {
+bool shutdownService(const std::string& host, int port) {
   printOut("Stopping local Zerin service\n");
-  if (post(host, port, kShutdownMessage) != 0)
+  if (post(host, port, kShutdownMessage) != 0) {
     printOut("Error sending shutdown command to Zerin service\n");
-  else
-    printOut("Shutdown command sent to Zerin service\n");
+    return false;
+  }
+  printOut("Shutdown command sent to Zerin service\n");
+  return true;
 }
 
 bool serviceAnswers(const std::string& host, int port) {

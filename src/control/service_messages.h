@@ -5,9 +5,9 @@
 
 #include <string>
 
-// Sends SHUTDOWN. The caller cannot tell success from failure: the message
-// printed is the whole report.
-void shutdownService(const std::string& host, int port);
+// Sends SHUTDOWN and prints the outcome. Whether the service took it: "-stop"
+// leaves that to the message, "-run" ends an engine that did not.
+bool shutdownService(const std::string& host, int port);
 
 // Sends PING: kSuccess when the service answered with success, kFailure
 // otherwise.

@@ -33,6 +33,21 @@ extern const char* const kExecutableSuffix;
 bool startDetached(const std::string& executable, const std::string& commandLine,
                    const std::string& workingFolder, bool ownConsole, std::string* error);
 
+// A child that the tool keeps and waits for: a process id on POSIX, a
+// process handle on Windows; 0 when there is none (never started, or its
+// end has been seen and its traces released).
+struct ChildProcess {
+  long long id = 0;
+};
+
+// Starts `executable` as startDetached does, but as the tool's own child,
+// which the tool waits for (supervise.h): standard input from nothing,
+// standard output and error the tool's own (a journal or a container's log
+// keeps what it writes), and in a process group of its own, so that a
+// Ctrl-C in a terminal reaches the tool alone.
+bool startForeground(const std::string& executable, const std::string& commandLine,
+                     const std::string& workingFolder, ChildProcess* child, std::string* error);
+
 // Runs `command` (a script path, one space, its argument text) through the
 // command interpreter: cmd.exe receives /C "command", /bin/sh receives
 // -c "command". Waits without limit and stores the interpreter's exit code,

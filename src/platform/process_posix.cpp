@@ -83,7 +83,8 @@ std::vector<char*> argumentVector(std::vector<std::string>& words) {
 
 // The engine must not keep the tool's files, sockets or signal choices: mark
 // every descriptor above the standard three close-on-exec and give back the
-// default SIGPIPE and an empty signal mask.
+// default handling of the signals the tool deals with (a caller's nohup
+// would otherwise ignore SIGHUP in the engine too) and an empty signal mask.
 void dropInheritance(int highestDescriptor) {
 #if defined(SYS_close_range)
   const unsigned kCloseRangeCloexec = 1U << 2;
@@ -92,7 +93,7 @@ void dropInheritance(int highestDescriptor) {
     for (int fd = 3; fd <= highestDescriptor; ++fd) fcntl(fd, F_SETFD, FD_CLOEXEC);
   struct sigaction standard {};
   standard.sa_handler = SIG_DFL;
-  sigaction(SIGPIPE, &standard, nullptr);
+  for (int signal : {SIGPIPE, SIGHUP, SIGINT, SIGTERM}) sigaction(signal, &standard, nullptr);
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -105,68 +106,123 @@ pid_t waitFor(pid_t child, int* wait) {
   return ended;
 }
 
+// Everything a child needs to become the program, made before the fork:
+// after fork in a process that may have threads, a child must not allocate.
+struct ProgramStart {
+  std::string program;
+  std::vector<std::string> words;
+  std::vector<char*> argv;
+  int highestDescriptor = 65535;
+};
+
+void prepareStart(const std::string& executable, const std::string& commandLine,
+                  ProgramStart* start) {
+  start->program = executable;
+  if (!executable.empty() && executable[0] != '/') {
+    // A relative path names a file from the tool's folder, not from the
+    // working folder that the child changes to.
+    char here[PATH_MAX];
+    if (getcwd(here, sizeof here) != nullptr) start->program = std::string(here) + "/" + executable;
+  }
+  start->words = shellWords(commandLine);
+  if (start->words.empty()) start->words.push_back(executable);
+  start->argv = argumentVector(start->words);
+  long limit = sysconf(_SC_OPEN_MAX);
+  if (limit > 0 && limit < 65536) start->highestDescriptor = static_cast<int>(limit) - 1;
+}
+
+// In the child, which leads a session of its own: the working
+// folder, the first `quietStreams` standard streams from and to nothing,
+// nothing else of the tool's, then the program. A failure goes to `report`.
+[[noreturn]] void becomeProgram(const ProgramStart& start, const std::string& workingFolder,
+                                int quietStreams, int report) {
+  if (chdir(workingFolder.c_str()) != 0) failChild(report);
+  if (quietStreams > 0) {
+    int nothing = open("/dev/null", O_RDWR);
+    if (nothing < 0) failChild(report);
+    for (int stream = 0; stream < quietStreams; ++stream) dup2(nothing, stream);
+    if (nothing > 2) close(nothing);
+  }
+  dropInheritance(start.highestDescriptor);
+  execv(start.program.c_str(), start.argv.data());
+  failChild(report);
+}
+
+// What the child sent before its exec closed the pipe: 0 once the program
+// runs, else the errno of the step that failed.
+int startReport(int readEnd) {
+  int childError = 0;
+  ssize_t count;
+  do count = read(readEnd, &childError, sizeof childError);
+  while (count < 0 && errno == EINTR);
+  close(readEnd);
+  return count == static_cast<ssize_t>(sizeof childError) ? childError : 0;
+}
+
+// Starts the program in a session of its own, with no controlling terminal
+// and out of reach of the tool's terminal signals: as the tool's child, or
+// detached, where a middle child leads the session and leaves at once, so
+// that the program becomes init's child (no zombie). Returns 0 with the
+// child's id in `child` (the middle one's, already reaped, when detached),
+// or the errno of the step that failed.
+int startInSession(const std::string& executable, const std::string& commandLine,
+                   const std::string& workingFolder, bool detached, int quietStreams,
+                   pid_t* child) {
+  ProgramStart start;
+  prepareStart(executable, commandLine, &start);
+  // The exec closes the write end; a failed chdir or exec sends its errno
+  // through it first, so the tool can report the refusal itself.
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) return errno;
+  *child = fork();
+  if (*child == 0) {
+    close(report[0]);
+    if (setsid() < 0) failChild(report[1]);
+    if (detached) {
+      pid_t program = fork();
+      if (program < 0) failChild(report[1]);
+      if (program > 0) _exit(0);
+    }
+    becomeProgram(start, workingFolder, quietStreams, report[1]);
+  }
+  int startError = *child < 0 ? errno : 0;
+  close(report[1]);
+  if (*child > 0) {
+    int wait = 0;
+    if (detached) waitFor(*child, &wait);
+    startError = startReport(report[0]);
+    if (startError != 0 && !detached) waitFor(*child, &wait);
+  } else {
+    close(report[0]);
+  }
+  return startError;
+}
+
 }  // namespace
 
 bool startDetached(const std::string& executable, const std::string& commandLine,
                    const std::string& workingFolder, bool ownConsole, std::string* error) {
-  // Everything the children need is made here: after fork in a process that
-  // may have threads, a child must not allocate.
-  std::string program = executable;
-  if (!program.empty() && program[0] != '/') {
-    // A relative path names a file from the tool's folder, not from the
-    // working folder that the child changes to.
-    char here[PATH_MAX];
-    if (getcwd(here, sizeof here) != nullptr) program = std::string(here) + "/" + program;
-  }
-  std::vector<std::string> words = shellWords(commandLine);
-  if (words.empty()) words.push_back(executable);
-  std::vector<char*> argv = argumentVector(words);
-  long limit = sysconf(_SC_OPEN_MAX);
-  int highestDescriptor = limit > 0 && limit < 65536 ? static_cast<int>(limit) - 1 : 65535;
+  pid_t middle = 0;
+  int startError = startInSession(executable, commandLine, workingFolder, true, ownConsole ? 0 : 3,
+                                  &middle);
+  if (startError != 0) *error = reason(startError);
+  return startError == 0;
+}
 
-  // The exec closes the write end; a failed chdir or exec sends its errno
-  // through it first, so the tool can report the refusal itself.
-  int report[2];
-  if (pipe2(report, O_CLOEXEC) != 0) {
-    *error = reason(errno);
+bool startForeground(const std::string& executable, const std::string& commandLine,
+                     const std::string& workingFolder, ChildProcess* child, std::string* error) {
+  // A session rather than a process group in the tool's: the terminal's
+  // Ctrl-C and hang-up reach the tool alone, and no stopped terminal output
+  // (TOSTOP) can freeze the engine in the background. Its output is the
+  // tool's; only its input is nothing.
+  pid_t engine = 0;
+  int startError = startInSession(executable, commandLine, workingFolder, false, 1, &engine);
+  if (startError != 0) {
+    *error = reason(startError);
     return false;
   }
-  pid_t child = fork();
-  if (child == 0) {
-    close(report[0]);
-    // The middle child leads a new session and leaves at once: the engine
-    // becomes init's child (no zombie) with no controlling terminal, out of
-    // reach of the tool's terminal signals.
-    if (setsid() < 0) failChild(report[1]);
-    pid_t engine = fork();
-    if (engine < 0) failChild(report[1]);
-    if (engine > 0) _exit(0);
-    if (chdir(workingFolder.c_str()) != 0) failChild(report[1]);
-    if (!ownConsole) {
-      int nothing = open("/dev/null", O_RDWR);
-      if (nothing < 0) failChild(report[1]);
-      for (int stream = 0; stream < 3; ++stream) dup2(nothing, stream);
-      if (nothing > 2) close(nothing);
-    }
-    dropInheritance(highestDescriptor);
-    execv(program.c_str(), argv.data());
-    failChild(report[1]);
-  }
-  int startError = child < 0 ? errno : 0;
-  close(report[1]);
-  if (child > 0) {
-    int wait = 0;
-    waitFor(child, &wait);
-    int childError = 0;
-    ssize_t count;
-    do count = read(report[0], &childError, sizeof childError);
-    while (count < 0 && errno == EINTR);
-    if (count == static_cast<ssize_t>(sizeof childError)) startError = childError;
-  }
-  close(report[0]);
-  if (startError == 0) return true;
-  *error = reason(startError);
-  return false;
+  child->id = engine;
+  return true;
 }
 
 bool runThroughInterpreter(const std::string& command, bool showWindow, int* exitCode,

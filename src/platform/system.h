@@ -33,3 +33,7 @@ bool pathExists(const std::string& path);
 
 // Identifier of the running process.
 unsigned long currentProcessId();
+
+// Hands the memory that the process has freed back to the system, where the
+// allocator keeps it for later use otherwise.
+void releaseFreedMemory();

@@ -1,5 +1,6 @@
 #include "platform/system.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <climits>
@@ -25,3 +26,5 @@ bool shortPathName(const std::string&, std::string*) { return false; }
 bool pathExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }
+
+void releaseFreedMemory() { malloc_trim(0); }

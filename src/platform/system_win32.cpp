@@ -2,6 +2,7 @@
 
 #include "platform/windows_support.h"
 
+#include <malloc.h>
 #include <shlobj.h>
 
 #include <cstdlib>
@@ -51,3 +52,5 @@ bool pathExists(const std::string& path) {
 }
 
 unsigned long currentProcessId() { return GetCurrentProcessId(); }
+
+void releaseFreedMemory() { _heapmin(); }

@@ -6,15 +6,21 @@
 #include "util/output.h"
 #include "util/trace.h"
 
-bool launchProcess(const std::string& executablePath, const std::string& arguments,
-                   const std::string& workingFolder, bool ownConsole) {
+namespace {
+
+// The program sees its own file name as the first word, not the full path.
+std::string commandLineOf(const std::string& executablePath, const std::string& arguments) {
   std::string parameters = arguments;
   if (!parameters.empty() && parameters[0] != ' ') parameters.insert(0, 1, ' ');
-  // The program sees its own file name as the first word, not the full path.
   size_t last = executablePath.rfind(kPathSeparator);
-  std::string commandLine =
-      (last == std::string::npos ? executablePath : executablePath.substr(last + 1)) + parameters;
+  return (last == std::string::npos ? executablePath : executablePath.substr(last + 1)) +
+         parameters;
+}
 
+// Traces the start, makes it with `start` and reports a refusal.
+template <typename Start>
+bool launch(const std::string& executablePath, const std::string& commandLine,
+            const std::string& workingFolder, const Start& start) {
   if (traceEnabled()) {
     std::string path;
     getEnvironment("PATH", &path);
@@ -22,7 +28,7 @@ bool launchProcess(const std::string& executablePath, const std::string& argumen
     trace("  in %s, with PATH=%s", workingFolder.c_str(), path.c_str());
   }
   std::string error;
-  if (startDetached(executablePath, commandLine, workingFolder, ownConsole, &error)) {
+  if (start(&error)) {
     trace("launched");
     return true;
   }
@@ -33,4 +39,22 @@ bool launchProcess(const std::string& executablePath, const std::string& argumen
   else
     printOut("[error] %s\n", error.c_str());
   return false;
+}
+
+}  // namespace
+
+bool launchProcess(const std::string& executablePath, const std::string& arguments,
+                   const std::string& workingFolder, bool ownConsole) {
+  const std::string commandLine = commandLineOf(executablePath, arguments);
+  return launch(executablePath, commandLine, workingFolder, [&](std::string* error) {
+    return startDetached(executablePath, commandLine, workingFolder, ownConsole, error);
+  });
+}
+
+bool launchForeground(const std::string& executablePath, const std::string& arguments,
+                      const std::string& workingFolder, ChildProcess* child) {
+  const std::string commandLine = commandLineOf(executablePath, arguments);
+  return launch(executablePath, commandLine, workingFolder, [&](std::string* error) {
+    return startForeground(executablePath, commandLine, workingFolder, child, error);
+  });
 }

@@ -1,5 +1,7 @@
-// Starts the engine as a detached process that outlives the tool.
+// Starts the engine: detached, outliving the tool, or as the tool's child.
 #pragma once
+
+#include "platform/process.h"
 
 #include <string>
 
@@ -9,3 +11,8 @@
 // system's reason (or "<unknown>") have then been printed.
 bool launchProcess(const std::string& executablePath, const std::string& arguments,
                    const std::string& workingFolder, bool ownConsole);
+
+// The same start, but of the tool's own child in the tool's console, which
+// the tool then waits for (startForeground); the child goes into `child`.
+bool launchForeground(const std::string& executablePath, const std::string& arguments,
+                      const std::string& workingFolder, ChildProcess* child);

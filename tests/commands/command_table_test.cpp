@@ -172,6 +172,60 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(expand("{data}{/}tmp{/}ran"))));
 }
 
+// "-run" starts as "-start" does, keeps the engine as its child with its
+// output in the tool's, and ends with it: 0 only after a shutdown it asked
+// for on a stop request; -1, naming how, when the engine crashed, never
+// answered, would not stop in time, or was running already. Each row runs
+// beside the test, so that a tool that never ends fails its row alone.
+TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
+  const auto config = file(kSalesConfig, "CONNECTION=x\n");
+  const std::string started = kDatabase + kSalesLaunch;
+  const std::string running = "Zerin service is running on host localhost, port {engine}\n";
+  const std::string stopping = kStopping + "vexa: SHUTDOWN received\n" + kSent;
+  const auto runs = parts(config, kStartsDatabase, records("vexa", "VEXAPASSWD=p"));
+  std::vector<Row> rows;
+  for (const std::string& request : kStopRequests)
+    rows.push_back(
+        row("-run sales u p", stoppedBy(request), runs,
+            prints(started + running + stopping + "Zerin service stopped (exit code 0)\n")));
+  if (!kStopRequests.empty())
+    rows.push_back(
+        row("-run sales u p", stoppedBy(kStopRequests[0]), runs,
+            notifies(kWindows ? "" : "@{tool}{/}notices", kWindows ? "" : "READY=1\nSTOPPING=1\n"),
+            with("VEXA_STANDIN", "ignore-shutdown"), with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"),
+            prints(started + running + stopping +
+                   "Zerin service did not stop within 1 seconds and was ended\n"),
+            status(-1)));
+  rows.push_back(row("-run sales u p", watched(), runs, with("VEXA_STANDIN", "crash"),
+                     prints(started + running + "Zerin service ended on its own (exit code 3)\n"),
+                     status(-1)));
+  rows.push_back(row("-run sales u p", watched(), runs, with("VEXA_STANDIN", "fail-start"),
+                     prints(kDatabase + kSalesLaunch +
+                            "Zerin service ended before it answered (exit code 4)\n"),
+                     status(-1)));
+  rows.push_back(row("-run local u p", watched(), sends("PING localhost"), status(-1),
+                     prints("Zerin service is running on host localhost, port {up}\n")));
+  rows.push_back(row("-run " + kMarker + " u p x 7 localhost {up} " + kGood, kFiles, watched(),
+                     status(-1), sends("PING localhost"),
+                     prints("Zerin service is running on host localhost, port {up}\n")));
+  rows.push_back(row("-run farService u p", watched(), prints(kDatabase), status(-1),
+                     kStartsDatabase));
+  rows.push_back(row("-run sales u", kWrongUsage));
+  run(rows);
+}
+
+// The main process of a container: its orphans are reaped and SIGTERM,
+// which PID 1 never gets without a handler, stops it as anywhere else.
+TEST_F(CommandTable, RunAsPidOneReapsOrphansAndStopsOnSigterm) {
+  if (!kPidNamespaces) GTEST_SKIP() << "no PID namespace can be made here (Linux, as root)";
+  run({row("-run sales u p", stoppedBy("SIGTERM"), asPidOne(), with("VEXA_STANDIN", "orphan"),
+           file(kSalesConfig, "CONNECTION=x\n"), kStartsDatabase,
+           notifies("{tool}/notices", "READY=1\nSTOPPING=1\n"),
+           prints(kDatabase + kSalesLaunch +
+                  "Zerin service is running on host localhost, port {engine}\n" + kStopping +
+                  "vexa: SHUTDOWN received\n" + kSent + "Zerin service stopped (exit code 0)\n"))});
+}
+
 std::string asked(const std::string& name) {
   return "You are about to remove the zerin repository: " + name +
          "\nConfirm remove repository (Y/N): ";

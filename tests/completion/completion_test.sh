@@ -36,9 +36,10 @@ completes() {
 }
 
 tool=$root/tool/zerinctl
-completes "-check|-stop|-start|-startdebug|-delete|-importsalt|-exportsalt|-list" "$tool" -
+completes "-check|-stop|-start|-startdebug|-run|-delete|-importsalt|-exportsalt|-list" "$tool" -
 completes "-start|-startdebug" "$tool" -sta
 completes "sales|two\\ words|salt\\'s" "$tool" -check ""
+completes "sales|salt\\'s" "$tool" -run sa
 completes "sales|salt\\'s" "$tool" -delete sa
 completes "-all" "$tool" -exportsalt ""
 completes "-json|-names" "$tool" -list -

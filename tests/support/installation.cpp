@@ -209,9 +209,18 @@ Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool t
   if (row.asProcess) {
     bool unprivileged = !row.readOnly.empty();
     if (unprivileged) handToUnprivilegedUser(root_.native());
-    ProcessResult result = runProcess(
-        root_.native("tool/zerinctl" + std::string(kExecutableSuffix)),
-        std::vector<std::string>(words.begin() + 1, words.end()), row.input, unprivileged);
+    const std::string tool = root_.native("tool/zerinctl" + std::string(kExecutableSuffix));
+    const std::vector<std::string> arguments(words.begin() + 1, words.end());
+    Supervised supervised;
+    supervised.asPidOne = row.asPidOne;
+    supervised.noticesTo = expand(row.noticesTo);
+    if (row.watched)
+      runSupervised(tool, arguments, "Zerin service is running", row.stopRequest, &supervised);
+    else
+      supervised.result = runProcess(tool, arguments, row.input, unprivileged);
+    const ProcessResult& result = supervised.result;
+    outcome.notices = supervised.notices;
+    outcome.unreapedOrphans = supervised.unreapedOrphans;
     outcome.printed = result.output;
     outcome.status = result.status == reportedStatus(row.status) ? row.status : result.status;
   } else {
@@ -227,6 +236,9 @@ Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool t
   }
 
   EXPECT_EQ(variable("PATH"), pathBefore) << "row " << index << ": PATH not restored";
+  if (!row.line.empty() && row.line[0] == "-run") {
+    EXPECT_EQ(endProcessesUnder(root_.native()), 0) << "row " << index << ": left running";
+  }
   // An engine that a row launched is waited for and ended, so that none is
   // left running unseen; one that a later row stops is left alone.
   if (outcome.printed.find("Starting Zerin service...") != std::string::npos &&
@@ -246,6 +258,8 @@ void Installation::check(const Row& row, size_t index, const Outcome& outcome) {
   for (const std::string& word : row.line) where += " " + word;
   EXPECT_EQ(outcome.printed, expand(row.printed)) << where;
   EXPECT_EQ(outcome.status, row.status) << where;
+  EXPECT_EQ(outcome.notices, expand(row.notices)) << where;
+  EXPECT_EQ(outcome.unreapedOrphans, 0) << where << ": orphans left unreaped";
 
   std::vector<std::string> requests;
   std::vector<std::string> all = peer_.requests();

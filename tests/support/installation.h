@@ -47,13 +47,15 @@ struct Row {
   std::string input;                                            // standard input, closed after it
   std::map<std::string, std::optional<std::string>> variables;  // nullopt: unset
   std::map<std::string, std::string> files;                     // path -> content
-  bool engineStaysUp = false, asProcess = false;
+  bool engineStaysUp = false, asProcess = false, watched = false, asPidOne = false;
+  std::string stopRequest, noticesTo;
   std::vector<std::string> readOnly;
   // What must come of it.
   std::string printed;
   int status = 0;
   std::vector<std::string> requests, scripts;
   std::optional<std::string> instancesAfter;
+  std::string notices;
   struct Seen {
     std::string who, text;
     bool present;
@@ -118,6 +120,16 @@ inline RowPart engineStaysUp() { return assign(&Row::engineStaysUp, true); }
 // what only a process shows: its own folder, its exit status as the
 // platform reports it, a child that outlives it.
 inline RowPart asProcess() { return assign(&Row::asProcess, true); }
+// Runs the tool as a process beside the test, which ends it should it still
+// run after a minute; stoppedBy also sends it the stop `request` (one of
+// kStopRequests) once it says that the service it keeps runs. Such a row
+// must leave nothing of it running. asPidOne: as PID 1 of a PID namespace,
+// which must reap every orphan handed to it.
+inline RowPart watched() { return parts(asProcess(), assign(&Row::watched, true)); }
+inline RowPart stoppedBy(Text request) {
+  return parts(watched(), assign(&Row::stopRequest, request));
+}
+inline RowPart asPidOne() { return assign(&Row::asPidOne, true); }
 // Makes the path read-only for the row; a process row then runs as a user
 // who may not write it (root may write anything on POSIX).
 inline RowPart readOnly(Text path) { return append(&Row::readOnly, path); }
@@ -139,6 +151,13 @@ inline RowPart records(Text who, Text line) { return append(&Row::recorded, {who
 inline RowPart neverRecords(Text who, Text name) {
   return append(&Row::recorded, {who, name + "=", false});
 }
+// The tool's NOTIFY_SOCKET names a datagram socket that the test holds at
+// `socket` ("@name": in the abstract namespace); `notices` must come there,
+// one a line.
+inline RowPart notifies(Text socket, Text notices) {
+  return parts(with("NOTIFY_SOCKET", socket), assign(&Row::noticesTo, socket),
+               assign(&Row::notices, notices));
+}
 inline RowPart traces(Text text) { return append(&Row::traced, {"", text, true}); }
 inline RowPart traceHides(Text text) { return append(&Row::traced, {"", text, false}); }
 
@@ -158,8 +177,8 @@ class Installation : public testing::Test {
 
  private:
   struct Outcome {
-    std::string printed, errors, descriptorBefore;
-    int status = 0;
+    std::string printed, errors, descriptorBefore, notices;
+    int status = 0, unreapedOrphans = 0;
     size_t requestsBefore = 0;
     std::vector<std::string> scriptCalls, engineRecord;
   };

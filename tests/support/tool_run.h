@@ -45,3 +45,25 @@ std::string builtProgram(const std::string& name);
 
 // The exit status that a process ending with `status` reports here.
 int reportedStatus(int status);
+
+// The requests that stop a supervising tool and that a test can send here:
+// "SIGTERM", "SIGINT" and "SIGHUP" on POSIX; "CTRL_C" and "CTRL_BREAK" on
+// Windows, none under Wine (see process_run_win32.cpp).
+extern const std::vector<std::string> kStopRequests;
+// Whether a test may make a PID namespace here (Linux, as root).
+extern const bool kPidNamespaces;
+
+struct Supervised {
+  bool asPidOne = false;  // as PID 1 of a new PID namespace
+  std::string noticesTo;  // NOTIFY_SOCKET: a datagram socket held here
+  ProcessResult result;
+  std::string notices;      // what came to that socket, one line each
+  int unreapedOrphans = 0;  // the PID 1's, a moment after `awaited`
+};
+
+// Runs `program` as runProcess does but stays beside it: once its output
+// holds `awaited`, sends `request` as a terminal or a console would (to its
+// whole process group); then waits for its end, ending it after a minute if
+// it never comes.
+void runSupervised(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::string& awaited, const std::string& request, Supervised* run);

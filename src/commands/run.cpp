@@ -1,0 +1,159 @@
+#include "commands/run.h"
+
+#include "commands/preconditions.h"
+#include "commands/start.h"
+#include "config/xml_library.h"
+#include "control/service_messages.h"
+#include "platform/environment.h"
+#include "platform/supervise.h"
+#include "process/launcher.h"
+#include "process/script_runner.h"
+#include "util/numbers.h"
+#include "util/output.h"
+#include "util/status.h"
+#include "util/trace.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+// How often a starting engine is asked whether it answers: soon after its
+// start, when a quick engine answers, then less and less often up to a
+// tenth of a second, so that a slow one costs nothing while the supervisor
+// still hears of its readiness at once.
+constexpr int kFirstPingMilliseconds = 5;
+constexpr int kPingIntervalMilliseconds = 100;
+// How long a shut-down engine may take to end before it is ended: long
+// enough for a service to finish its requests, short of systemd's default
+// 90 s, after which systemd would end the tool and the engine itself.
+constexpr int kDefaultShutdownSeconds = 30;
+
+int shutdownSeconds() {
+  std::string text;
+  int seconds = getEnvironment("ZERINCTL_SHUTDOWN_TIMEOUT", &text) ? parseInteger(text) : 0;
+  return seconds > 0 ? seconds : kDefaultShutdownSeconds;
+}
+
+// "exit code 3", "signal 9": how the engine ended, for the message.
+std::string how(const ChildEnd& end) {
+  return (end.bySignal ? "signal " : "exit code ") + std::to_string(end.code);
+}
+
+bool alreadyRunning(const std::string& host, int port) {
+  if (!serviceAnswers(host, port)) return false;
+  printOut("Zerin service is running on host %s, port %d\n", host.c_str(), port);
+  return true;
+}
+
+// Waits for the engine's end within `seconds`; stop requests that come
+// meanwhile change nothing.
+bool endsWithin(ChildProcess* engine, int seconds, ChildEnd* end) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(seconds);
+  for (;;) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    WaitResult result = waitForChild(engine, left > 0 ? static_cast<int>(left) : 0, end);
+    if (result == WaitResult::kEnded) return true;
+    if (result == WaitResult::kTimedOut) return false;
+  }
+}
+
+// SHUTDOWN, as "-stop" sends it, then the bounded wait; an engine that did
+// not get the message, or does not end in time, is ended.
+int stopEngine(ChildProcess* engine, const std::string& host, int port) {
+  notifySupervisor("STOPPING=1");
+  const int seconds = shutdownSeconds();
+  trace("stop requested: SHUTDOWN, then up to %d seconds for the engine's end", seconds);
+  ChildEnd end;
+  bool delivered = shutdownService(host, port);
+  if (delivered && endsWithin(engine, seconds, &end)) {
+    printOut("Zerin service stopped (%s)\n", how(end).c_str());
+    return kSuccess;
+  }
+  endChild(engine, &end);
+  if (delivered)
+    printOut("Zerin service did not stop within %d seconds and was ended\n", seconds);
+  else
+    printOut("Zerin service was ended\n");
+  return kFailure;
+}
+
+enum class FirstOutcome { kAnswered, kEnded, kStopRequested };
+
+// Asks at a short interval until the engine answers, ends, or the tool is
+// asked to stop.
+FirstOutcome awaitFirstAnswer(ChildProcess* engine, const std::string& host, int port,
+                              ChildEnd* end) {
+  for (int interval = kFirstPingMilliseconds;;
+       interval = std::min(2 * interval, kPingIntervalMilliseconds)) {
+    switch (waitForChild(engine, interval, end)) {
+      case WaitResult::kEnded:
+        return FirstOutcome::kEnded;
+      case WaitResult::kStopRequested:
+        return FirstOutcome::kStopRequested;
+      case WaitResult::kTimedOut:
+        trace("asking the engine whether it answers, then %d ms", interval);
+        if (serviceAnswers(host, port)) return FirstOutcome::kAnswered;
+    }
+  }
+}
+
+// Starts the engine as the tool's child and keeps it until it ends: the
+// readiness once it answers PING at `host`, then a wait without any time-out
+// on its end and the stop requests alone.
+int superviseService(const std::string& toolFolder, const std::string& configFile,
+                     const std::string& listeningHost, const std::string& host, int port) {
+  std::string error;
+  if (!catchStopRequests(&error)) {
+    printOut("[error] %s\n", error.c_str());
+    return kFailure;
+  }
+  EngineStart start = describeEngineStart(toolFolder, configFile, listeningHost, port);
+  ChildProcess engine;
+  if (!withToolSearchPath(toolFolder, SearchPathVariant::kServiceLaunch, [&] {
+        return launchForeground(start.executable, start.parameters, start.workingFolder, &engine);
+      }))
+    return kFailure;
+
+  ChildEnd end;
+  FirstOutcome first = awaitFirstAnswer(&engine, host, port, &end);
+  if (first == FirstOutcome::kEnded) {
+    printOut("Zerin service ended before it answered (%s)\n", how(end).c_str());
+    return kFailure;
+  }
+  if (first == FirstOutcome::kStopRequested) return stopEngine(&engine, host, port);
+  printOut("Zerin service is running on host %s, port %d\n", host.c_str(), port);
+  notifySupervisor("READY=1");
+
+  // A wait that the system broke off stops the engine as a request would:
+  // the tool could no longer tell what becomes of it.
+  if (waitForChild(&engine, -1, &end) != WaitResult::kEnded) return stopEngine(&engine, host, port);
+  printOut("Zerin service ended on its own (%s)\n", how(end).c_str());
+  return kFailure;
+}
+
+}  // namespace
+
+int runRepository(const std::string& toolFolder, const std::string& name, const std::string& user,
+                  const std::string& password) {
+  RepositoryInstance instance;
+  std::string configFile;
+  if (!prepareServiceStart(toolFolder, name, false, instance, configFile)) return kFailure;
+  // The descriptor has been read: nothing is parsed during the long wait.
+  stopXmlLibrary();
+  if (alreadyRunning(instance.vexaHost, instance.vexaPort)) return kFailure;
+  setEngineCredentials(user, password);
+  return superviseService(toolFolder, configFile, instance.vexaListeningHost, instance.vexaHost,
+                          instance.vexaPort);
+}
+
+int runServiceDirect(const std::string& toolFolder, const std::string& user,
+                     const std::string& password, const std::string& host, int port,
+                     const std::string& connectionFile) {
+  if (!connectionFileReadable(connectionFile)) return kFailure;
+  stopXmlLibrary();
+  if (alreadyRunning(host, port)) return kFailure;
+  setEngineCredentials(user, password);
+  return superviseService(toolFolder, connectionFile, host, host, port);
+}

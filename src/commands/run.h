@@ -1,0 +1,22 @@
+// The "-run" command: starts a repository's service as "-start" does, but
+// keeps the engine as the tool's child and stays in the foreground until the
+// engine ends, so that the system's supervisor (systemd, a container
+// runtime, a console) can watch it, restart it and stop it. Its output goes
+// where the tool's goes.
+//
+// Status: 0 when the engine ended after a shutdown the tool asked for on a
+// stop request (SIGTERM, SIGINT, SIGHUP; Ctrl-C, Ctrl-Break, the console's
+// close); -1 when it ended on its own, before it ever answered, or had to be
+// ended, when the service already answers, and for every failure of "-start".
+#pragma once
+
+#include <string>
+
+// By name, after the steps of "-start" by name (database included).
+int runRepository(const std::string& toolFolder, const std::string& name, const std::string& user,
+                  const std::string& password);
+
+// Explicit, as "-start"'s explicit forms, neither of which prints the port.
+int runServiceDirect(const std::string& toolFolder, const std::string& user,
+                     const std::string& password, const std::string& host, int port,
+                     const std::string& connectionFile);

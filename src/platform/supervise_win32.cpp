@@ -1,0 +1,75 @@
+// Supervising the engine on Windows: the console's control events set one
+// event, and the tool waits on it and on the engine's process handle at once.
+#include "platform/supervise.h"
+
+#include "platform/windows_support.h"
+
+namespace {
+
+HANDLE stopRequested = nullptr;  // auto-reset: each request is seen once
+
+HANDLE handleOf(const ChildProcess& child) { return reinterpret_cast<HANDLE>(child.id); }
+
+ChildEnd endOf(ChildProcess* child) {
+  DWORD code = 0;
+  GetExitCodeProcess(handleOf(*child), &code);
+  CloseHandle(handleOf(*child));
+  child->id = 0;
+  ChildEnd end;
+  end.code = static_cast<int>(code);
+  return end;
+}
+
+BOOL WINAPI onConsoleEvent(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+      SetEvent(stopRequested);
+      return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      // Windows ends the process as soon as this returns: it stays here
+      // while the tool stops the engine, until the tool's own end or the
+      // system's few seconds of grace are over.
+      SetEvent(stopRequested);
+      Sleep(INFINITE);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+bool catchStopRequests(std::string* error) {
+  stopRequested = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  // A tool started in a process group of its own ignores Ctrl-C until told
+  // otherwise, and so would never stop on it.
+  SetConsoleCtrlHandler(nullptr, FALSE);
+  if (stopRequested == nullptr || !SetConsoleCtrlHandler(onConsoleEvent, TRUE)) {
+    *error = systemText(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+WaitResult waitForChild(ChildProcess* child, int milliseconds, ChildEnd* end) {
+  const HANDLE waited[] = {handleOf(*child), stopRequested};
+  DWORD result = WaitForMultipleObjects(
+      2, waited, FALSE, milliseconds < 0 ? INFINITE : static_cast<DWORD>(milliseconds));
+  if (result == WAIT_OBJECT_0) {
+    *end = endOf(child);
+    return WaitResult::kEnded;
+  }
+  return result == WAIT_OBJECT_0 + 1 ? WaitResult::kStopRequested : WaitResult::kTimedOut;
+}
+
+void endChild(ChildProcess* child, ChildEnd* end) {
+  if (child->id == 0) return;
+  TerminateProcess(handleOf(*child), 1);
+  WaitForSingleObject(handleOf(*child), INFINITE);
+  *end = endOf(child);
+}
+
+void notifySupervisor(const char*) {}
