@@ -14,7 +14,17 @@ held here, and measures:
           its "vexa: SHUTDOWN received" line to its exit (a pidfd on it).
 Prints one line per run and the medians.
 """
-import argparse, os, select, shutil, signal, socket, statistics, subprocess, tempfile, threading, time
+import argparse
+import os
+import select
+import shutil
+import signal
+import socket
+import statistics
+import subprocess
+import tempfile
+import threading
+import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
@@ -51,8 +61,8 @@ def one_run(folder, idle):
     tool = subprocess.Popen([str(folder / "zerinctl"), "-run", "sales", "admin", "secret"],
                             cwd=folder, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     lines = []
-    reader = threading.Thread(target=lambda: [lines.append((time.time(), l.decode()))
-                                              for l in tool.stdout])
+    reader = threading.Thread(target=lambda: [lines.append((time.time(), line.decode()))
+                                              for line in tool.stdout])
     reader.start()
     notices.settimeout(20)
     assert notices.recv(64) == b"READY=1"

@@ -291,7 +291,10 @@ void Installation::check(const Row& row, size_t index, const Outcome& outcome) {
     bool found = false;
     for (const std::string& line : seen)
       found = found || (entry.present ? line == wanted : line.rfind(wanted, 0) == 0);
-    EXPECT_EQ(found, entry.present) << where << "\n  recorded by " << entry.who << ": " << wanted;
+    std::string all;
+    for (const std::string& line : seen) all += "\n    " + line;
+    EXPECT_EQ(found, entry.present)
+        << where << "\n  recorded by " << entry.who << ": " << wanted << "\n  among:" << all;
   }
 }
 
