@@ -41,9 +41,9 @@ bool same(const RepositoryInstance& a, const RepositoryInstance& b) {
 void checkListing(const std::string& tool, const std::string& input) {
   RepositoryList shown, names;
   const std::string descriptor = getDescriptorPath(tool);
-  bool listed = listRepositoryInstances(descriptor, true, shown, nullptr);
-  if (listRepositoryInstances(descriptor, false, names, nullptr) != listed) std::abort();
-  if (!listed) shown = names = RepositoryList();
+  // A listing that fails shows nothing.
+  if (!listRepositoryInstances(descriptor, true, shown, nullptr)) shown = RepositoryList();
+  if (!listRepositoryInstances(descriptor, false, names, nullptr)) names = RepositoryList();
   if (names.names != shown.names) std::abort();
 
   std::set<std::string> tried(shown.names.begin(), shown.names.end());

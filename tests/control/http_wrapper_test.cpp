@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
-#include <vector>
 
 namespace {
 
@@ -25,8 +23,8 @@ class Control : public testing::Test {
 
 // What a post to a peer that follows `step` comes to, in one line.
 std::string outcome(int result, int connections, const std::string& response) {
-  return std::to_string(result) + " after " + std::to_string(connections) + " connection(s): " +
-         response;
+  return std::to_string(result) + " after " + std::to_string(connections) +
+         " connection(s): " + response;
 }
 std::string exchange(const Step& step) {
   ScriptedPeer peer({step});
@@ -75,23 +73,19 @@ TEST_F(Control, AnswersAreJudgedByStatusLineAndLength) {
 
     // The cuts of one answer go at once, each to a peer of its own.
     const size_t blank = answer.find("\r\n\r\n");
-    const size_t end = std::min(answer.size(), blank == std::string::npos ? answer.size() : blank + 5);
-    std::vector<std::string> outcomes(end);
-    std::vector<std::thread> exchanges;
+    const size_t end = std::min(answer.size(),
+                                blank == std::string::npos ? answer.size() : blank + 5);
+    std::vector<std::thread> cuts;
     for (size_t cut = 1; cut < end; ++cut)
-      exchanges.emplace_back([&c, &outcomes, cut] {
-        Step pieces = c.step;
-        pieces.kind = pieces.kind == Step::kKeep ? Step::kSend : pieces.kind;
+      cuts.emplace_back([&, cut] {
+        Step pieces{c.step.kind == Step::kStall ? Step::kStall : Step::kSend, c.step.pieces};
         pieces.pieces[0].erase(0, cut);
-        pieces.pieces.insert(pieces.pieces.begin(), c.step.pieces[0].substr(0, cut));
-        outcomes[cut] = exchange(pieces);
+        pieces.pieces.insert(pieces.pieces.begin(), answer.substr(0, cut));
+        bool alone = cut <= answer.find('\n', answer.find("Content-length:"));
+        EXPECT_EQ(exchange(pieces), alone ? outcome(1, 2, answer.substr(0, cut)) : whole)
+            << "cut after " << cut << " bytes";
       });
-    for (std::thread& each : exchanges) each.join();
-    for (size_t cut = 1; cut < end; ++cut) {
-      bool alone = cut <= answer.find('\n', answer.find("Content-length:"));
-      EXPECT_EQ(outcomes[cut], alone ? outcome(1, 2, answer.substr(0, cut)) : whole)
-          << "cut after " << cut << " bytes";
-    }
+    for (std::thread& each : cuts) each.join();
   }
 }
 
