@@ -38,7 +38,8 @@ std::string exchange(const Step& step) {
 // piece a moment later: a first piece that ends before the "Content-length:"
 // line does is complete by its text, so it is judged alone and fails twice;
 // once that line is whole the rest is waited for, and the answer fares as
-// when it comes whole.
+// when it comes whole. An answer that ends before its length line does needs
+// no row of its own: a cut makes one.
 TEST_F(Control, AnswersAreJudgedByStatusLineAndLength) {
   const struct {
     Step step;
@@ -58,7 +59,6 @@ TEST_F(Control, AnswersAreJudgedByStatusLineAndLength) {
       {ScriptedPeer::answer(kNotFound), 1, nullptr},
       {ScriptedPeer::answer("HTTP/1.1 200 OK\r\n\r\nok"), 1, nullptr},
       {ScriptedPeer::answer("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"), 1, nullptr},
-      {ScriptedPeer::answer("HTTP/1.1 200 OK\r\nContent-length: 2"), 1, nullptr},
       {ScriptedPeer::closeAtOnce(), 1, nullptr},
       {ScriptedPeer::stall(), 1, nullptr},
       // A wait that runs out fails, whatever had arrived before it.
