@@ -266,7 +266,7 @@ TEST_F(CommandTable, DeleteRemovesNothingWhileTheDescriptorCannotBeRewritten) {
 // is escaped; cmd.exe splits such a password at its blanks, as it should.
 TEST_F(CommandTable, APasswordFullOfShellSyntaxArrivesUnchanged) {
   if (kWindows) GTEST_SKIP() << "cmd.exe has its own rules for these characters";
-  const std::string password = "a b$(touch {tool}/ran);`touch {tool}/ran2`'\"|&<>\\*?~#^!";
+  const std::string password = "a b$HOME$(touch {tool}/ran);`touch {tool}/ran2`'\"|&<>\\*?~#^!";
   run({
       row("-delete local", answering("y"), with("QUARRANODENAME", "node1"),
           with("VEXAUSER", "admin"), with("VEXAPASSWD", password), prints(asked("local") + "\n"),
