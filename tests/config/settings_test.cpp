@@ -53,9 +53,6 @@ TEST(ParseConfigLine, AppliesOneEntry) {
 
 TEST(ReadConfigFile, AppliesLinesInFileOrder) {
   const char* cases[][2] = {
-      {"# c\nrepository_data_directory,\"D:\\Repo Data\"\nconcurrency, 8 #x\n",
-       "D:\\Repo Data|60|100|8"},
-      {"concurrency,3\nconcurrency,4", "old|60|100|4"},
       // A byte-order mark belongs to the first key.
       {"\xEF\xBB\xBF"
        "concurrency,3\ntimeout,7\n",

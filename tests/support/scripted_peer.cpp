@@ -13,7 +13,9 @@ namespace {
 // keeps the destructor long.
 constexpr int kPollMilliseconds = 20;
 constexpr int kRequestMilliseconds = 1000;
-constexpr auto kPiecePause = std::chrono::milliseconds(100);
+// Long enough that a busy client has read a piece before the next one
+// comes, short of the receive time-outs the tests set.
+constexpr int kPiecePauseMilliseconds = 300;
 constexpr auto kHoldLimit = std::chrono::seconds(10);
 
 }  // namespace
@@ -60,12 +62,14 @@ void ScriptedPeer::follow(std::uint64_t client, const Step& step) {
     }
     return;
   }
+  char ignored[256];
   for (size_t i = 0; i < step.pieces.size() && !stopping_; ++i) {
-    if (i > 0) std::this_thread::sleep_for(kPiecePause);
+    // A client that closed after a piece wants no more of them.
+    if (i > 0 && peer::receiveSome(client, ignored, sizeof ignored, kPiecePauseMilliseconds) == 0)
+      return;
     if (!peer::sendAll(client, step.pieces[i])) return;
   }
   auto limit = std::chrono::steady_clock::now() + kHoldLimit;
-  char ignored[256];
   while (step.kind == Step::kStall && !stopping_ && std::chrono::steady_clock::now() < limit &&
          peer::receiveSome(client, ignored, sizeof ignored, kPollMilliseconds) != 0) {
   }

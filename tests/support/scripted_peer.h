@@ -15,7 +15,8 @@
 class ScriptedPeer {
  public:
   struct Step {
-    // kSend: the pieces, with a pause between them, then the peer closes.
+    // kSend: the pieces, with a pause between them that a client closing
+    // cuts short, then the peer closes.
     // kKeep: the first piece answers every request until the client closes.
     // kStall: the pieces, then the peer holds the connection without a word.
     enum Kind { kSend, kKeep, kStall } kind;
