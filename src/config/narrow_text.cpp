@@ -29,6 +29,12 @@ std::string narrowFromFile(const std::string& content, bool* held) {
   return narrowFromUtf8(utf8, held);
 }
 
+std::istringstream narrowFileText(std::istream& file, bool* held) {
+  std::ostringstream content;
+  content << file.rdbuf();
+  return std::istringstream(narrowFromFile(content.str(), held));
+}
+
 size_t printedWidth(const std::string& text) {
   if (!narrowTextIsUtf8()) return text.size();
   return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {

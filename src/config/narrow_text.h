@@ -8,6 +8,8 @@
 
 #include <xercesc/util/XercesDefs.hpp>
 
+#include <istream>
+#include <sstream>
 #include <string>
 
 // The parser's text as UTF-8, every character kept.
@@ -27,6 +29,9 @@ std::string narrowFromUtf8(const std::string& utf8, bool* held = nullptr);
 // The content of a text file in the narrow code page: read as UTF-8 where
 // it is valid UTF-8, otherwise in the system's legacy code page.
 std::string narrowFromFile(const std::string& content, bool* held = nullptr);
+
+// The rest of `file`, as narrowFromFile gives it, to be read line by line.
+std::istringstream narrowFileText(std::istream& file, bool* held = nullptr);
 
 // How many characters wide the narrow text prints: bytes, except that the
 // continuation bytes of UTF-8 take no column of their own.

@@ -7,7 +7,6 @@
 #include "util/trace.h"
 
 #include <fstream>
-#include <sstream>
 
 std::string getSettingsPath(const std::string& folder) {
   return folder + kPathSeparator + "zerin.cfg";
@@ -17,10 +16,8 @@ bool readConfigFile(ConfigSettings& settings, const std::string& folder) {
   std::string path = getSettingsPath(folder);
   std::ifstream file(path);
   trace("settings file %s: %s", path.c_str(), file.is_open() ? "read" : "none, defaults kept");
-  std::ostringstream content;
-  content << file.rdbuf();
   bool held = true;
-  std::istringstream text(narrowFromFile(content.str(), &held));
+  std::istringstream text = narrowFileText(file, &held);
   std::string line;
   while (std::getline(text, line)) parseConfigLine(settings, line);
   return held;

@@ -11,20 +11,10 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 namespace {
 
 const char kListFile[] = "saltListFile.txt";
-
-// A text file a script or an older installer may have written, as narrow
-// text (see narrowFromFile): a salt name that the code page cannot hold
-// comes out with "<U+XXXX>" in it, which no script is handed.
-std::istringstream narrowContent(std::ifstream& file) {
-  std::ostringstream content;
-  content << file.rdbuf();
-  return std::istringstream(narrowFromFile(content.str()));
-}
 
 // The vexa folder and the two templates that every salt script begins with.
 std::vector<std::string> storePaths(const std::string& toolFolder) {
@@ -38,7 +28,7 @@ std::vector<SaltEntry> readListFile(const std::string& path) {
   std::ifstream list(path);
   trace("list file %s%s", path.c_str(), list.good() ? "" : ": cannot be read");
   if (!list.good()) return entries;
-  std::istringstream text = narrowContent(list);
+  std::istringstream text = narrowFileText(list);
   std::string line;
   while (std::getline(text, line)) {
     trimLeft(trimRight(line));
@@ -108,7 +98,7 @@ std::vector<SaltEntry> readSaltIndex(const std::string& indexPath) {
   if (!index.good()) return entries;
   // Nothing is trimmed: the export writes the lines exactly so, and a name
   // may begin or end with a blank.
-  std::istringstream text = narrowContent(index);
+  std::istringstream text = narrowFileText(index);
   std::string line;
   while (std::getline(text, line)) {
     size_t equals = line.find('=');

@@ -289,12 +289,13 @@ void Installation::check(const Row& row, size_t index, const Outcome& outcome) {
                                                         : recordedLines(entry.who);
     std::string wanted = expand(entry.text);
     bool found = false;
-    for (const std::string& line : seen)
+    std::string among;
+    for (const std::string& line : seen) {
       found = found || (entry.present ? line == wanted : line.rfind(wanted, 0) == 0);
-    std::string all;
-    for (const std::string& line : seen) all += "\n    " + line;
+      among += "\n    " + line;
+    }
     EXPECT_EQ(found, entry.present)
-        << where << "\n  recorded by " << entry.who << ": " << wanted << "\n  among:" << all;
+        << where << "\n  recorded by " << entry.who << ": " << wanted << "\n  among:" << among;
   }
 }
 
