@@ -25,11 +25,13 @@ fi
 # pycodestyle and pyflakes check the Python (scripts/lint.sh);
 # ansible (ansible-core and the collections, ansible.windows among them)
 # runs the collection's tests and ansible-lint checks it; lintian checks the
-# Debian package; systemd's systemd-analyze verifies the unit it ships.
+# Debian package; systemd, systemd-container and debootstrap boot Debian roots
+# with systemd as PID 1 in a container, where the unit it ships is tried.
 packages=(build-essential cmake ninja-build ca-certificates googletest
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
           shellcheck clang-format clang libclang-rt-dev
-          pycodestyle pyflakes3 ansible ansible-lint lintian systemd)
+          pycodestyle pyflakes3 ansible ansible-lint lintian systemd
+          systemd-container debootstrap)
 if [ "${1:-}" = --bench ]; then
   packages+=(valgrind xmlstarlet curl hyperfine time python3 strace)
 fi

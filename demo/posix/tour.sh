@@ -6,7 +6,7 @@
 #   check (not running), start, check (running), export all salts, import
 #   them back, stop, check (not running), delete answered y, a usage error.
 #
-#   tour.sh [--windows] [--from FOLDER] [--tool PROGRAM] [--into FOLDER]
+#   tour.sh [--windows] [--from FOLDER] [--tool PROGRAM] [--into FOLDER] [--copy-only]
 #
 #   --from    the demo installation to copy (default: this script's folder)
 #   --tool    the zerinctl to put into the copy when FOLDER has none (default:
@@ -14,6 +14,8 @@
 #             zerinctl from PATH)
 #   --into    where the copy goes; an existing folder is emptied only when an
 #             earlier tour made it (default: a new folder under TMPDIR)
+#   --copy-only make the copy and stop there, a demo installation for trying
+#             more (such as the README's systemd recipe on /opt/zerin)
 #   --windows the Windows build under Wine: FOLDER holds zerinctl.exe, the
 #             engine vexa\vexa.exe and the .bat scripts. WINEPREFIX names a
 #             prefix for the tour alone (default ~/.cache/zerinctl/wineprefix):
@@ -39,10 +41,11 @@ fail() {
   exit 2
 }
 
-windows=0 from="" tool="" into=""
+windows=0 copy_only=0 from="" tool="" into=""
 while [ "$#" -gt 0 ]; do
   case "$1" in
     --windows) windows=1 ;;
+    --copy-only) copy_only=1 ;;
     --from | --tool | --into)
       [ "$#" -ge 2 ] || fail "$1 needs a value"
       case "$1" in
@@ -127,6 +130,10 @@ if ! LINE="repository_data_directory, \"$data\"" awk '
        /^[ \t]*repository_data_directory[ \t]*,/ { print ENVIRON["LINE"]; next }
        { print }' zerin.cfg >zerin.cfg.new || ! mv zerin.cfg.new zerin.cfg; then
   fail "cannot write zerin.cfg"
+fi
+if [ "$copy_only" -eq 1 ]; then
+  say "A demo installation in $into; its database scripts want QUARRA_HOME=$QUARRA_HOME"
+  exit 0
 fi
 
 tool_quietly() {

@@ -40,9 +40,15 @@ std::string how(const ChildEnd& end) {
   return (end.bySignal ? "signal " : "exit code ") + std::to_string(end.code);
 }
 
-bool alreadyRunning(const std::string& host, int port) {
+// A supervisor that restarts the tool would only meet the same service again:
+// the message names the way out, the service's stop or the collection's
+// hand-over to the unit.
+bool alreadyRunning(const std::string& host, int port, const std::string& stop) {
   if (!serviceAnswers(host, port)) return false;
   printOut("Zerin service is running on host %s, port %d\n", host.c_str(), port);
+  printOut("Not started twice: stop the running service first with %s, or let "
+           "zerin.admin.repository with enabled: true hand it over\n",
+           stop.c_str());
   return true;
 }
 
@@ -139,10 +145,12 @@ int runRepository(const std::string& toolFolder, const std::string& name, const 
                   const std::string& password) {
   RepositoryInstance instance;
   std::string configFile;
-  if (!prepareServiceStart(toolFolder, name, false, instance, configFile)) return kFailure;
+  if (!prepareServiceStart(toolFolder, name, false, instance, configFile)) return kCannotStart;
   // The descriptor has been read: nothing is parsed during the long wait.
   stopXmlLibrary();
-  if (alreadyRunning(instance.vexaHost, instance.vexaPort)) return kFailure;
+  if (alreadyRunning(instance.vexaHost, instance.vexaPort,
+                     "\"zerinctl -stop " + name + " " + user + " -\""))
+    return kCannotStart;
   setEngineCredentials(user, password);
   return superviseService(toolFolder, configFile, instance.vexaListeningHost, instance.vexaHost,
                           instance.vexaPort);
@@ -151,9 +159,9 @@ int runRepository(const std::string& toolFolder, const std::string& name, const 
 int runServiceDirect(const std::string& toolFolder, const std::string& user,
                      const std::string& password, const std::string& host, int port,
                      const std::string& connectionFile) {
-  if (!connectionFileReadable(connectionFile)) return kFailure;
+  if (!connectionFileReadable(connectionFile)) return kCannotStart;
   stopXmlLibrary();
-  if (alreadyRunning(host, port)) return kFailure;
+  if (alreadyRunning(host, port, "\"zerinctl -stop\" and the same arguments")) return kCannotStart;
   setEngineCredentials(user, password);
   return superviseService(toolFolder, connectionFile, host, host, port);
 }

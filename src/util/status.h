@@ -9,3 +9,8 @@ constexpr int kFailure = -1;
 // their own failures as well, so that a failed salt operation is followed by
 // "Incorrect usage" and looks to a caller like a command it must not retry.
 constexpr int kWrongUsage = -2;
+// "-run" alone: it ended before it started the engine, for a reason that a
+// restart would meet again (the repository, its database's start, a service
+// that answers already). A supervisor lists it among the statuses that it
+// does not restart on (systemd: RestartPreventExitStatus=253, as POSIX sees it).
+constexpr int kCannotStart = -3;
