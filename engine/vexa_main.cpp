@@ -11,16 +11,20 @@
 //
 // VEXA_STANDIN makes it misbehave as the tests of "-run" need: "fail-start"
 // exits with 4 before it listens, "crash" with 3 after its first answer,
-// "ignore-shutdown" answers SHUTDOWN and runs on, and "orphan" leaves a
+// "ignore-shutdown" answers SHUTDOWN and runs on, "slow-shutdown" takes two
+// seconds to end after it, as an engine that finishes its requests does (a
+// stop that also signals the engine cuts that short), and "orphan" leaves a
 // process behind whose parent ends at once (leaveOrphan).
 #include "engine_system.h"
 #include "listener.h"
 #include "start_record.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -86,5 +90,6 @@ int main(int argc, char** argv) {
   }
   peer::closeHandle(listener);
   peer::cleanup();
+  if (mode == "slow-shutdown") std::this_thread::sleep_for(std::chrono::seconds(2));
   return mode == "crash" ? 3 : 0;
 }

@@ -203,10 +203,9 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
   const std::string handOver = ", or let zerin.admin.repository with enabled: true hand it over\n";
   rows.push_back(row("-run local u p", watched(), sends("PING localhost"), status(-3),
                      prints(refused + "\"zerinctl -stop local u -\"" + handOver)));
-  rows.push_back(
-      row("-run " + kMarker + " u p x 7 localhost {up} " + kGood, kFiles, watched(), status(-3),
-          sends("PING localhost"),
-          prints(refused + "\"zerinctl -stop\" and the same arguments" + handOver)));
+  rows.push_back(row("-run " + kMarker + " u p x 7 localhost {up} " + kGood, kFiles, watched(),
+                     status(-3), sends("PING localhost"),
+                     prints(refused + "\"zerinctl -stop\" and the same arguments" + handOver)));
   rows.push_back(row("-run farService u p", watched(), prints(kDatabase), status(-3),
                      kStartsDatabase));
   rows.push_back(row("-run sales u", kWrongUsage));

@@ -92,6 +92,9 @@ took "the recipe, to active" "$started"
 grep -qx VEXAPASSWD=pw-Cr3d "$root/opt/zerin/data/tmp/vexa.started" || fail "the engine got no password"
 
 # --- a crash is restarted --------------------------------------------------
+# The engine that comes back takes its time to end after SHUTDOWN, as a real
+# one does: a SIGTERM that reaches it besides the tool's SHUTDOWN shows then.
+echo VEXA_STANDIN=slow-shutdown >>"$root/etc/zerinctl/sales.conf"
 engine=$(in_root pgrep -P "$(property sales MainPID)")
 started=$(ms)
 in_root kill -KILL "$engine"
