@@ -40,9 +40,9 @@ std::string how(const ChildEnd& end) {
   return (end.bySignal ? "signal " : "exit code ") + std::to_string(end.code);
 }
 
-// A supervisor that restarts the tool would only meet the same service again:
-// the message names the way out, the service's stop or the collection's
-// hand-over to the unit.
+// Refused with -1 as any failed start, so that a supervisor tries again a few
+// times: the service may be on its way out. The message names the way out,
+// the service's stop or the collection's hand-over to the unit.
 bool alreadyRunning(const std::string& host, int port, const std::string& stop) {
   if (!serviceAnswers(host, port)) return false;
   printOut("Zerin service is running on host %s, port %d\n", host.c_str(), port);
@@ -150,7 +150,7 @@ int runRepository(const std::string& toolFolder, const std::string& name, const 
   stopXmlLibrary();
   if (alreadyRunning(instance.vexaHost, instance.vexaPort,
                      "\"zerinctl -stop " + name + " " + user + " -\""))
-    return kCannotStart;
+    return kFailure;
   setEngineCredentials(user, password);
   return superviseService(toolFolder, configFile, instance.vexaListeningHost, instance.vexaHost,
                           instance.vexaPort);
@@ -161,7 +161,7 @@ int runServiceDirect(const std::string& toolFolder, const std::string& user,
                      const std::string& connectionFile) {
   if (!connectionFileReadable(connectionFile)) return kCannotStart;
   stopXmlLibrary();
-  if (alreadyRunning(host, port, "\"zerinctl -stop\" and the same arguments")) return kCannotStart;
+  if (alreadyRunning(host, port, "\"zerinctl -stop\" and the same arguments")) return kFailure;
   setEngineCredentials(user, password);
   return superviseService(toolFolder, connectionFile, host, host, port);
 }

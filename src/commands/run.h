@@ -7,9 +7,9 @@
 // Status: 0 when the engine ended after a shutdown the tool asked for on a
 // stop request (SIGTERM, SIGINT, SIGHUP; Ctrl-C, Ctrl-Break, the console's
 // close); -1 when it ended on its own, before it ever answered, or had to be
-// ended; -3 (kCannotStart) when the command ends before the engine's start:
-// every failure of "-start", and a service that already answers, whose
-// message names its stop and the collection's hand-over.
+// ended, and when the service already answers (the message names its stop
+// and the collection's hand-over); -3 (kCannotStart) for every failure of
+// "-start", which ends the command before the engine's start.
 #pragma once
 
 #include <string>

@@ -10,7 +10,7 @@ constexpr int kFailure = -1;
 // "Incorrect usage" and looks to a caller like a command it must not retry.
 constexpr int kWrongUsage = -2;
 // "-run" alone: it ended before it started the engine, for a reason that a
-// restart would meet again (the repository, its database's start, a service
-// that answers already). A supervisor lists it among the statuses that it
-// does not restart on (systemd: RestartPreventExitStatus=253, as POSIX sees it).
+// restart would meet again (the repository, its database's start). A
+// supervisor lists it among the statuses that it does not restart on
+// (systemd: RestartPreventExitStatus=253, as POSIX sees it).
 constexpr int kCannotStart = -3;

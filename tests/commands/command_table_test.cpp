@@ -169,8 +169,8 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
 // "-run" starts as "-start" does, keeps the engine as its child with its
 // output in the tool's, and ends with it: 0 only after a shutdown it asked
 // for on a stop request; -1, naming how, when the engine crashed, never
-// answered or would not stop in time; -3, which a supervisor does not
-// restart on, when it was running already or nothing was to start. Each row runs
+// answered, would not stop in time or was running already; -3, which a
+// supervisor does not restart on, when nothing was to start. Each row runs
 // beside the test, so that a tool that never ends fails its row alone.
 TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
   const auto config = file(kSalesConfig, "CONNECTION=x\n");
@@ -201,10 +201,10 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
   const std::string refused = "Zerin service is running on host localhost, port {up}\n"
                               "Not started twice: stop the running service first with ";
   const std::string handOver = ", or let zerin.admin.repository with enabled: true hand it over\n";
-  rows.push_back(row("-run local u p", watched(), sends("PING localhost"), status(-3),
+  rows.push_back(row("-run local u p", watched(), sends("PING localhost"), status(-1),
                      prints(refused + "\"zerinctl -stop local u -\"" + handOver)));
   rows.push_back(row("-run " + kMarker + " u p x 7 localhost {up} " + kGood, kFiles, watched(),
-                     status(-3), sends("PING localhost"),
+                     status(-1), sends("PING localhost"),
                      prints(refused + "\"zerinctl -stop\" and the same arguments" + handOver)));
   rows.push_back(row("-run farService u p", watched(), prints(kDatabase), status(-3),
                      kStartsDatabase));
