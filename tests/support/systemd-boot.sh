@@ -10,14 +10,15 @@
 #        systemd-boot.sh halt ROOT            power it off and wait for the container's end
 #
 # Needs: root, debootstrap, systemd-container (systemd-nspawn), nsenter. The
-# first make runs debootstrap (a few minutes) and caches the base in $BASE.
+# first make runs debootstrap (a few minutes) and caches the base in $BASE
+# (SYSTEMD_BOOT_BASE, else /tmp/systemd-boot-base.tar).
 # Ansible reaches a booted root through the community.docker.nsenter
 # connection, with ansible_nsenter_pid set to what `pid ROOT` prints.
 # The host needs no systemd: the container runs with --register=no --keep-unit;
 # it has a network of its own (loopback alone), so its ports never meet the host's.
 set -euo pipefail
 
-BASE=/tmp/systemd-boot-base.tar
+BASE=${SYSTEMD_BOOT_BASE:-/tmp/systemd-boot-base.tar}
 # The Debian mirror: MIRROR, else the first URIs line of the host's apt sources.
 MIRROR=${MIRROR:-$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null)}
 die() { echo "systemd-boot: $*" >&2; exit 2; }
@@ -38,7 +39,7 @@ case "$verb" in
     if [ ! -f "$BASE" ]; then
       tmp=$(mktemp -d)
       debootstrap --variant=minbase --include=systemd,systemd-sysv,dbus,ca-certificates,procps,python3 \
-        bookworm "$tmp/r" "$MIRROR" >"$tmp/log" 2>&1 || { tail -20 "$tmp/log"; die "debootstrap failed"; }
+        bookworm "$tmp/r" "$MIRROR" >"$tmp/log" 2>&1 || { tail -20 "$tmp/log"; rm -rf "$tmp"; die "debootstrap failed"; }
       echo zerin-host >"$tmp/r/etc/hostname"
       printf '127.0.0.1\tlocalhost\n127.0.1.1\tzerin-host\n::1\tlocalhost ip6-localhost ip6-loopback\n' >"$tmp/r/etc/hosts"
       tar -C "$tmp/r" -cf "$BASE" . && rm -rf "$tmp"

@@ -32,7 +32,7 @@ cleanup() {
 }
 trap cleanup EXIT
 if ! "$boot" make "$root" >"$work/make.log" 2>&1; then
-  [ -f /tmp/systemd-boot-base.tar ] ||
+  [ -f "${SYSTEMD_BOOT_BASE:-/tmp/systemd-boot-base.tar}" ] ||
     skip "no access to Debian's archive for the first base: $(tail -n 1 "$work/make.log")"
   echo "FAIL: no root: $(cat "$work/make.log")"
   exit 1
