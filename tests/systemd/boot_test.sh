@@ -125,7 +125,8 @@ reaches sales active 30 || fail "not active after the second boot"
 took "the second boot, to active" "$started"
 
 # --- starts that can never succeed end failed, and stay so -----------------
-# NAME CONF-LINES REASON: a start of NAME's unit with that settings file.
+# NAME CONF-LINES REASON RESTARTS: a start of NAME's unit with that settings
+# file, which systemd tries RESTARTS times more (0: no restart at all).
 never_starts() {
   local since started restarts
   printf '%s\n' "$2" >"$root/etc/zerinctl/$1.conf"
@@ -139,6 +140,7 @@ never_starts() {
   fi
   restarts=$(property "$1" NRestarts)
   took "$3, to failed after $restarts restarts" "$started"
+  [ "$restarts" = "$4" ] || fail "$3: $restarts restarts, not $4"
   logged "$1" "$since" "$3" || fail "$3: not in the journal: $(journal "$1" "$since")"
   sleep 6
   [ "$(property "$1" ActiveState)/$(property "$1" NRestarts)" = "failed/$restarts" ] ||
@@ -147,14 +149,15 @@ never_starts() {
 in_root systemctl stop zerinctl@sales.service
 conf="ZERINCTL_FOLDER=/opt/zerin
 ZERINCTL_USER=admin"
-never_starts nosuch "$conf" "Cannot find repository details"
-never_starts sales "$conf" "Not Set Quarra home directory"
+never_starts nosuch "$conf" "Cannot find repository details" 0
+never_starts sales "$conf" "Not Set Quarra home directory" 0
+never_starts nowhere "ZERINCTL_FOLDER=/nowhere" "/nowhere/zerinctl" 0
 # A service that "-start" left running: refused as a failure, tried again
 # until the start limit ends it.
 in_root sh -c 'cd /opt/zerin && QUARRA_HOME=quarra ./zerinctl -start sales admin x' >/dev/null
 for _ in $(seq 50); do in_root /opt/zerin/zerinctl -check sales - - >/dev/null && break; sleep 0.2; done
 never_starts sales "$conf
-QUARRA_HOME=/opt/zerin/quarra" "zerinctl -stop sales admin -"
+QUARRA_HOME=/opt/zerin/quarra" "zerinctl -stop sales admin -" 5
 in_root /opt/zerin/zerinctl -stop sales admin - >/dev/null
 
 [ "$failures" -eq 0 ] || exit 1
