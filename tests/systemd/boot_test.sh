@@ -88,7 +88,7 @@ grep -q 'QUARRA_HOME=' "$root/root/recipe.sh" || fail "the README's recipe sets 
 since=$(date +%s) started=$(ms)
 { sleep 1; echo pw-Cr3d; } | in_root script -qec 'sh -e /root/recipe.sh' /dev/null >"$work/recipe.log"
 reaches sales active 30 || fail "not active after the recipe: $(cat "$work/recipe.log"; journal sales "$since")"
-took "the recipe, to active" "$started"
+took "the recipe (its password typed after 1 s), to active" "$started"
 grep -qx VEXAPASSWD=pw-Cr3d "$root/opt/zerin/data/tmp/vexa.started" || fail "the engine got no password"
 
 # --- a crash is restarted --------------------------------------------------
