@@ -11,12 +11,14 @@
 //
 // VEXA_STANDIN makes it misbehave as the tests of "-run" need: "fail-start"
 // exits with 4 before it listens, "crash" with 3 after its first answer,
-// "ignore-shutdown" answers SHUTDOWN and runs on, and "orphan" leaves a
-// process behind whose parent ends at once (leaveOrphan).
+// "ignore-shutdown" answers SHUTDOWN and runs on, "orphan" leaves a
+// process behind whose parent ends at once (leaveOrphan), and "terminate"
+// raises SIGTERM after its first answer (exit code 5 should it live on).
 #include "engine_system.h"
 #include "listener.h"
 #include "start_record.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -79,12 +81,13 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       running = mode == "ignore-shutdown";
     }
-    running = running && mode != "crash";
+    running = running && mode != "crash" && mode != "terminate";
     peer::sendAll(client, "HTTP/1.1 200 OK\r\nContent-type: text/xml\r\nContent-length: " +
                               std::to_string(sizeof kAnswerBody - 1) + "\r\n\r\n" + kAnswerBody);
     peer::closeHandle(client);
   }
   peer::closeHandle(listener);
   peer::cleanup();
-  return mode == "crash" ? 3 : 0;
+  if (mode == "terminate") std::raise(SIGTERM);
+  return mode == "crash" ? 3 : mode == "terminate" ? 5 : 0;
 }

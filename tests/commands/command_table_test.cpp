@@ -166,11 +166,28 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(expand("{data}{/}tmp{/}ran"))));
 }
 
+// What the supervisor whose socket NOTIFY_SOCKET names must hear, one
+// notice a line; Windows has no such supervisor.
+RowPart notices(const std::string& expected) {
+  return notifies(kWindows ? "" : "@{tool}{/}notices", kWindows ? "" : expected);
+}
+const std::string kStartScript =
+    "{tool}{/}templates{/}startvexa" + std::string(kScriptInterpreter.scriptSuffix);
+// A stop request while the database script sleeps: the script has the
+// shutdown time-out to end, is then ended, and no engine starts.
+const auto kStoppedInScript = parts(
+    file(kStartScript, "#!/bin/sh\nsleep 100\n"), with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"),
+    notices(""),
+    prints(kDatabase + "Quarra server start did not end within 1 seconds and was ended\n" +
+           "Zerin service not started: stop requested\n"),
+    status(-1));
+
 // "-run" starts as "-start" does, keeps the engine as its child with its
 // output in the tool's, and ends with it: 0 only after a shutdown it asked
-// for on a stop request; -1, naming how, when the engine crashed, never
-// answered, would not stop in time, or was running already. Each row runs
-// beside the test, so that a tool that never ends fails its row alone.
+// for on a stop request, or one that came before the engine's start; -1,
+// naming how, when the engine crashed, never answered, would not stop in
+// time, or was running already. Each row runs beside the test, so that a
+// tool that never ends fails its row alone.
 TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
   const auto config = file(kSalesConfig, "CONNECTION=x\n");
   const std::string started = kDatabase + kSalesLaunch;
@@ -182,18 +199,30 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
     rows.push_back(
         row("-run sales u p", stoppedBy(request), runs,
             prints(started + running + stopping + "Zerin service stopped (exit code 0)\n")));
-  if (!kStopRequests.empty())
-    rows.push_back(
-        row("-run sales u p", stoppedBy(kStopRequests[0]), runs,
-            notifies(kWindows ? "" : "@{tool}{/}notices", kWindows ? "" : "READY=1\nSTOPPING=1\n"),
-            with("VEXA_STANDIN", "ignore-shutdown"), with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"),
-            prints(started + running + stopping +
-                   "Zerin service did not stop within 1 seconds and was ended\n"),
-            status(-1)));
+  if (!kStopRequests.empty()) {
+    rows.push_back(row("-run sales u p", stoppedBy(kStopRequests[0]), runs,
+                       notices("READY=1\nSTOPPING=1\n"), with("VEXA_STANDIN", "ignore-shutdown"),
+                       with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"),
+                       prints(started + running + stopping +
+                              "Zerin service did not stop within 1 seconds and was ended\n"),
+                       status(-1)));
+    rows.push_back(row("-run sales u p", stoppedBy(kStopRequests[0], kDatabase), kStoppedInScript));
+    rows.push_back(row("-run sales u p", stoppedBy(kStopRequests[0], kDatabase), notices(""),
+                       file(kStartScript, "#!/bin/sh\nsleep 2\nexit 1\n"),
+                       prints(kDatabase + "Zerin service not started: stop requested\n")));
+    // The script and the engine each send themselves SIGTERM, which ends
+    // them unless they were started with the tool's blocked signals.
+    rows.push_back(row("-run sales u p", watched(), config, with("VEXA_STANDIN", "terminate"),
+                       file(kStartScript, "#!/bin/sh\nkill -TERM $$\nexit 104\n"),
+                       prints(started + running + "Zerin service ended on its own (signal 15)\n"),
+                       status(-1)));
+  }
   rows.push_back(row("-run sales u p", watched(), runs, with("VEXA_STANDIN", "crash"),
                      prints(started + running + "Zerin service ended on its own (exit code 3)\n"),
                      status(-1)));
+  // Ready only once it answers: an engine that never does was never ready.
   rows.push_back(row("-run sales u p", watched(), runs, with("VEXA_STANDIN", "fail-start"),
+                     notices(""),
                      prints(kDatabase + kSalesLaunch +
                             "Zerin service ended before it answered (exit code 4)\n"),
                      status(-1)));
@@ -209,7 +238,8 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
 }
 
 // The main process of a container: its orphans are reaped and SIGTERM,
-// which PID 1 never gets without a handler, stops it as anywhere else.
+// which PID 1 never gets without a handler, stops it as anywhere else, also
+// while the database script runs.
 TEST_F(CommandTable, RunAsPidOneReapsOrphansAndStopsOnSigterm) {
   if (!kPidNamespaces) GTEST_SKIP() << "no PID namespace can be made here (Linux, as root)";
   run({row("-run sales u p", stoppedBy("SIGTERM"), asPidOne(), with("VEXA_STANDIN", "orphan"),
@@ -217,7 +247,8 @@ TEST_F(CommandTable, RunAsPidOneReapsOrphansAndStopsOnSigterm) {
            notifies("{tool}/notices", "READY=1\nSTOPPING=1\n"),
            prints(kDatabase + kSalesLaunch +
                   "Zerin service is running on host localhost, port {engine}\n" + kStopping +
-                  "vexa: SHUTDOWN received\n" + kSent + "Zerin service stopped (exit code 0)\n"))});
+                  "vexa: SHUTDOWN received\n" + kSent + "Zerin service stopped (exit code 0)\n")),
+       row("-run sales u p", stoppedBy("SIGTERM", kDatabase), asPidOne(), kStoppedInScript)});
 }
 
 std::string asked(const std::string& name) {
