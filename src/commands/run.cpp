@@ -90,7 +90,8 @@ FirstOutcome awaitFirstAnswer(StopRequests& stops, ChildProcess* engine, const s
 // it. 0, or -1 when the script had to be ended.
 int notStarted(const StopRequests& stops) {
   if (stops.endedScript())
-    printOut("Quarra server start did not end within %d seconds and was ended\n", shutdownSeconds());
+    printOut("Quarra server start did not end within %d seconds and was ended\n",
+             shutdownSeconds());
   printOut("Zerin service not started: stop requested\n");
   return stops.endedScript() ? kFailure : kSuccess;
 }

@@ -23,7 +23,9 @@ namespace {
 
 const int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-std::string failure(const char* call, int error) { return std::string(call) + ": " + std::strerror(error); }
+std::string failure(const char* call, int error) {
+  return std::string(call) + ": " + std::strerror(error);
+}
 
 // A stop signal that the tool was started to ignore (nohup's SIGHUP) stays
 // ignored: blocking it would let the signalfd read what the caller chose to
