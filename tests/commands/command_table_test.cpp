@@ -209,7 +209,7 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
   if (!kWindows) {
     rows.push_back(row("-run sales u p", stoppedBy("SIGTERM", kDatabase), kStoppedInScript));
     rows.push_back(row("-run sales u p", stoppedBy("SIGINT", kDatabase), notices(""),
-                       file(kStartScript, "#!/bin/sh\nsleep 2\nexit 1\n"),
+                       file(kStartScript, "#!/bin/sh\nsleep 3\nexit 1\n"),
                        prints(kDatabase + "Zerin service not started: stop requested\n")));
     // The engine sends itself SIGTERM, which ends it unless it was started
     // with the signals that the tool blocks for its wait.
