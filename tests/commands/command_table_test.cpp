@@ -171,13 +171,19 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
 RowPart notices(const std::string& expected) {
   return notifies(kWindows ? "" : "@{tool}{/}notices", kWindows ? "" : expected);
 }
-const std::string kStartScript = "{tool}{/}templates{/}startvexa.sh";
-// A stop request while the database script sleeps: the script has the
-// shutdown time-out to end, is then ended, and no engine starts.
+// A database script that says so once it sleeps, when the stop request
+// comes: earlier, the request to the tool's process group could reach the
+// interpreter before it has left it.
+RowPart sleepingScript(const std::string& then) {
+  return file("{tool}{/}templates{/}startvexa.sh", "#!/bin/sh\necho sleeping\n" + then);
+}
+const std::string kInScript = kDatabase + "sleeping\n";
+// The script has the shutdown time-out to end, is then ended, and no engine
+// starts.
 const auto kStoppedInScript =
-    parts(file(kStartScript, "#!/bin/sh\nsleep 100\n"), with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"),
-          notices(""),
-          prints(kDatabase + "Quarra server start did not end within 1 seconds and was ended\n" +
+    parts(stoppedBy("SIGTERM", kInScript), sleepingScript("sleep 100\n"),
+          with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"), notices(""),
+          prints(kInScript + "Quarra server start did not end within 1 seconds and was ended\n" +
                  "Zerin service not started: stop requested\n"),
           status(-1));
 
@@ -207,10 +213,10 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
                        status(-1)));
   // Shell scripts that sleep, and signals: POSIX alone.
   if (!kWindows) {
-    rows.push_back(row("-run sales u p", stoppedBy("SIGTERM", kDatabase), kStoppedInScript));
-    rows.push_back(row("-run sales u p", stoppedBy("SIGINT", kDatabase), notices(""),
-                       file(kStartScript, "#!/bin/sh\nsleep 3\nexit 1\n"),
-                       prints(kDatabase + "Zerin service not started: stop requested\n")));
+    rows.push_back(row("-run sales u p", kStoppedInScript));
+    rows.push_back(row("-run sales u p", stoppedBy("SIGINT", kInScript), notices(""),
+                       sleepingScript("sleep 3\nexit 1\n"),
+                       prints(kInScript + "Zerin service not started: stop requested\n")));
     // The engine sends itself SIGTERM, which ends it unless it was started
     // with the signals that the tool blocks for its wait.
     rows.push_back(row("-run sales u p", watched(), runs, with("VEXA_STANDIN", "terminate"),
@@ -247,7 +253,7 @@ TEST_F(CommandTable, RunAsPidOneReapsOrphansAndStopsOnSigterm) {
            prints(kDatabase + kSalesLaunch +
                   "Zerin service is running on host localhost, port {engine}\n" + kStopping +
                   "vexa: SHUTDOWN received\n" + kSent + "Zerin service stopped (exit code 0)\n")),
-       row("-run sales u p", stoppedBy("SIGTERM", kDatabase), asPidOne(), kStoppedInScript)});
+       row("-run sales u p", asPidOne(), kStoppedInScript)});
 }
 
 std::string asked(const std::string& name) {
