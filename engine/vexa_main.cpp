@@ -13,13 +13,15 @@
 // exits with 4 before it listens, "crash" with 3 after its first answer,
 // "ignore-shutdown" answers SHUTDOWN and runs on, "slow-shutdown" takes two
 // seconds to end after it, as an engine that finishes its requests does (a
-// stop that also signals the engine cuts that short), and "orphan" leaves a
-// process behind whose parent ends at once (leaveOrphan).
+// stop that also signals the engine cuts that short), "orphan" leaves a
+// process behind whose parent ends at once (leaveOrphan), and "terminate"
+// raises SIGTERM after its first answer (exit code 5 should it live on).
 #include "engine_system.h"
 #include "listener.h"
 #include "start_record.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -83,7 +85,7 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       running = mode == "ignore-shutdown";
     }
-    running = running && mode != "crash";
+    running = running && mode != "crash" && mode != "terminate";
     peer::sendAll(client, "HTTP/1.1 200 OK\r\nContent-type: text/xml\r\nContent-length: " +
                               std::to_string(sizeof kAnswerBody - 1) + "\r\n\r\n" + kAnswerBody);
     peer::closeHandle(client);
@@ -91,5 +93,6 @@ int main(int argc, char** argv) {
   peer::closeHandle(listener);
   peer::cleanup();
   if (mode == "slow-shutdown") std::this_thread::sleep_for(std::chrono::seconds(2));
-  return mode == "crash" ? 3 : 0;
+  if (mode == "terminate") std::raise(SIGTERM);
+  return mode == "crash" ? 3 : mode == "terminate" ? 5 : 0;
 }

@@ -14,7 +14,6 @@
 #include "util/trace.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
@@ -52,28 +51,15 @@ bool alreadyRunning(const std::string& host, int port, const std::string& stop) 
   return true;
 }
 
-// Waits for the engine's end within `seconds`; stop requests that come
-// meanwhile change nothing.
-bool endsWithin(ChildProcess* engine, int seconds, ChildEnd* end) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(seconds);
-  for (;;) {
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    WaitResult result = waitForChild(engine, left > 0 ? static_cast<int>(left) : 0, end);
-    if (result == WaitResult::kEnded) return true;
-    if (result == WaitResult::kTimedOut) return false;
-  }
-}
-
 // SHUTDOWN, as "-stop" sends it, then the bounded wait; an engine that did
 // not get the message, or does not end in time, is ended.
-int stopEngine(ChildProcess* engine, const std::string& host, int port) {
+int stopEngine(StopRequests& stops, ChildProcess* engine, const std::string& host, int port) {
   notifySupervisor("STOPPING=1");
   const int seconds = shutdownSeconds();
   trace("stop requested: SHUTDOWN, then up to %d seconds for the engine's end", seconds);
   ChildEnd end;
   bool delivered = shutdownService(host, port);
-  if (delivered && endsWithin(engine, seconds, &end)) {
+  if (delivered && stops.endsWithin(engine, seconds, &end)) {
     printOut("Zerin service stopped (%s)\n", how(end).c_str());
     return kSuccess;
   }
@@ -89,11 +75,11 @@ enum class FirstOutcome { kAnswered, kEnded, kStopRequested };
 
 // Asks at a short interval until the engine answers, ends, or the tool is
 // asked to stop.
-FirstOutcome awaitFirstAnswer(ChildProcess* engine, const std::string& host, int port,
-                              ChildEnd* end) {
+FirstOutcome awaitFirstAnswer(StopRequests& stops, ChildProcess* engine, const std::string& host,
+                              int port, ChildEnd* end) {
   for (int interval = kFirstPingMilliseconds;;
        interval = std::min(2 * interval, kPingIntervalMilliseconds)) {
-    switch (waitForChild(engine, interval, end)) {
+    switch (stops.waitForChild(engine, interval, end)) {
       case WaitResult::kEnded:
         return FirstOutcome::kEnded;
       case WaitResult::kStopRequested:
@@ -105,16 +91,24 @@ FirstOutcome awaitFirstAnswer(ChildProcess* engine, const std::string& host, int
   }
 }
 
+// A request that came before the engine's start, while the database script
+// ran or the service was asked whether it answers: nothing is started after
+// it. 0, or -1 when the script had to be ended.
+int notStarted(const StopRequests& stops) {
+  if (stops.endedScript())
+    printOut("Quarra server start did not end within %d seconds and was ended\n",
+             shutdownSeconds());
+  printOut("Zerin service not started: stop requested\n");
+  return stops.endedScript() ? kFailure : kSuccess;
+}
+
 // Starts the engine as the tool's child and keeps it until it ends: the
 // readiness once it answers PING at `host`, then a wait without any time-out
 // on its end and the stop requests alone.
-int superviseService(const std::string& toolFolder, const std::string& configFile,
-                     const std::string& listeningHost, const std::string& host, int port) {
-  std::string error;
-  if (!catchStopRequests(&error)) {
-    printOut("[error] %s\n", error.c_str());
-    return kFailure;
-  }
+int superviseService(StopRequests& stops, const std::string& toolFolder,
+                     const std::string& configFile, const std::string& listeningHost,
+                     const std::string& host, int port) {
+  if (stops.requested()) return notStarted(stops);
   EngineStart start = describeEngineStart(toolFolder, configFile, listeningHost, port);
   ChildProcess engine;
   if (!withToolSearchPath(toolFolder, SearchPathVariant::kServiceLaunch, [&] {
@@ -123,26 +117,38 @@ int superviseService(const std::string& toolFolder, const std::string& configFil
     return kFailure;
 
   ChildEnd end;
-  FirstOutcome first = awaitFirstAnswer(&engine, host, port, &end);
+  FirstOutcome first = awaitFirstAnswer(stops, &engine, host, port, &end);
   if (first == FirstOutcome::kEnded) {
     printOut("Zerin service ended before it answered (%s)\n", how(end).c_str());
     return kFailure;
   }
-  if (first == FirstOutcome::kStopRequested) return stopEngine(&engine, host, port);
+  if (first == FirstOutcome::kStopRequested) return stopEngine(stops, &engine, host, port);
   printOut("Zerin service is running on host %s, port %d\n", host.c_str(), port);
   notifySupervisor("READY=1");
 
   // A wait that the system broke off stops the engine as a request would:
   // the tool could no longer tell what becomes of it.
-  if (waitForChild(&engine, -1, &end) != WaitResult::kEnded) return stopEngine(&engine, host, port);
+  if (stops.waitForChild(&engine, -1, &end) != WaitResult::kEnded)
+    return stopEngine(stops, &engine, host, port);
   printOut("Zerin service ended on its own (%s)\n", how(end).c_str());
   return kFailure;
+}
+
+// From the command's first step on, before the database script runs, a
+// stop request is caught rather than lost, until the command returns.
+bool catchStopRequests(const StopRequests& stops) {
+  std::string error;
+  if (stops.caught(&error)) return true;
+  printOut("[error] %s\n", error.c_str());
+  return false;
 }
 
 }  // namespace
 
 int runRepository(const std::string& toolFolder, const std::string& name, const std::string& user,
                   const std::string& password) {
+  StopRequests stops(shutdownSeconds());
+  if (!catchStopRequests(stops)) return kFailure;
   RepositoryInstance instance;
   std::string configFile;
   if (!prepareServiceStart(toolFolder, name, false, instance, configFile)) return kCannotStart;
@@ -152,16 +158,18 @@ int runRepository(const std::string& toolFolder, const std::string& name, const 
                      "\"zerinctl -stop " + name + " " + user + " -\""))
     return kFailure;
   setEngineCredentials(user, password);
-  return superviseService(toolFolder, configFile, instance.vexaListeningHost, instance.vexaHost,
-                          instance.vexaPort);
+  return superviseService(stops, toolFolder, configFile, instance.vexaListeningHost,
+                          instance.vexaHost, instance.vexaPort);
 }
 
 int runServiceDirect(const std::string& toolFolder, const std::string& user,
                      const std::string& password, const std::string& host, int port,
                      const std::string& connectionFile) {
+  StopRequests stops(shutdownSeconds());
+  if (!catchStopRequests(stops)) return kFailure;
   if (!connectionFileReadable(connectionFile)) return kCannotStart;
   stopXmlLibrary();
   if (alreadyRunning(host, port, "\"zerinctl -stop\" and the same arguments")) return kFailure;
   setEngineCredentials(user, password);
-  return superviseService(toolFolder, connectionFile, host, host, port);
+  return superviseService(stops, toolFolder, connectionFile, host, host, port);
 }

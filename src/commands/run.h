@@ -4,12 +4,15 @@
 // runtime, a console) can watch it, restart it and stop it. Its output goes
 // where the tool's goes.
 //
-// Status: 0 when the engine ended after a shutdown the tool asked for on a
-// stop request (SIGTERM, SIGINT, SIGHUP; Ctrl-C, Ctrl-Break, the console's
-// close); -1 when it ended on its own, before it ever answered, or had to be
-// ended, and when the service already answers (the message names its stop
-// and the collection's hand-over); -3 (kCannotStart) for every failure of
-// "-start", which ends the command before the engine's start.
+// Stop requests (SIGTERM, SIGINT, SIGHUP; Ctrl-C, Ctrl-Break, the console's
+// close) are caught from the command's first step. Status: 0 when the engine
+// ended after a shutdown the tool asked for on a request, or when a request
+// came before the engine's start, which then never comes; -1 when the engine
+// ended on its own, before it ever answered, or had to be ended, when the
+// database script had to be ended after a request, and when the service
+// already answers (the message names its stop and the collection's
+// hand-over); -3 (kCannotStart) for every failure of "-start", which ends the
+// command before the engine's start.
 #pragma once
 
 #include <string>

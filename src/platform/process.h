@@ -51,7 +51,9 @@ bool startForeground(const std::string& executable, const std::string& commandLi
 // Runs `command` (a script path, one space, its argument text) through the
 // command interpreter: cmd.exe receives /C "command", /bin/sh receives
 // -c "command". Waits without limit and stores the interpreter's exit code,
-// bit for bit. False, with the reason in `error`, when the interpreter could
-// not be started at all.
+// bit for bit; on POSIX, while a StopRequests lives, the interpreter has a
+// session of its own and the wait is that guard's (waitForScript), a script
+// ended by a signal giving 128 plus its number. False, with the reason in
+// `error`, when the interpreter could not be started at all.
 bool runThroughInterpreter(const std::string& command, bool showWindow, int* exitCode,
                            std::string* error);

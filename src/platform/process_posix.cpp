@@ -1,7 +1,11 @@
 // Processes on POSIX: the engine started by a double fork in a session of its
 // own, scripts through posix_spawn. Every descriptor the tool opens here is
 // close-on-exec, so that neither a script nor the engine keeps one open.
+// Every child starts with the signal mask the tool was started with: the
+// tool sets no handler, so the exec gives it the tool's dispositions too.
 #include "platform/process.h"
+
+#include "platform/supervise.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -21,6 +25,14 @@ const ScriptInterpreter kScriptInterpreter = {".sh", "/bin/sh", ':', false};
 const char* const kExecutableSuffix = "";
 
 namespace {
+
+// Taken before main, so before a StopRequests blocks anything.
+const sigset_t kMaskAtStart = [] {
+  sigset_t mask;
+  sigemptyset(&mask);
+  pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+  return mask;
+}();
 
 std::string reason(int error) { return std::strerror(error); }
 
@@ -81,22 +93,16 @@ std::vector<char*> argumentVector(std::vector<std::string>& words) {
   _exit(127);
 }
 
-// The engine must not keep the tool's files, sockets or signal choices: mark
-// every descriptor above the standard three close-on-exec and give back the
-// default handling of the signals the tool deals with (a caller's nohup
-// would otherwise ignore SIGHUP in the engine too) and an empty signal mask.
+// The engine must not keep the tool's files, sockets or the signals that
+// the tool blocks for its own wait: mark every descriptor above the standard
+// three close-on-exec and give back the mask the tool was started with.
 void dropInheritance(int highestDescriptor) {
 #if defined(SYS_close_range)
   const unsigned kCloseRangeCloexec = 1U << 2;
   if (syscall(SYS_close_range, 3U, ~0U, kCloseRangeCloexec) != 0)
 #endif
     for (int fd = 3; fd <= highestDescriptor; ++fd) fcntl(fd, F_SETFD, FD_CLOEXEC);
-  struct sigaction standard {};
-  standard.sa_handler = SIG_DFL;
-  for (int signal : {SIGPIPE, SIGHUP, SIGINT, SIGTERM}) sigaction(signal, &standard, nullptr);
-  sigset_t none;
-  sigemptyset(&none);
-  sigprocmask(SIG_SETMASK, &none, nullptr);
+  sigprocmask(SIG_SETMASK, &kMaskAtStart, nullptr);
 }
 
 pid_t waitFor(pid_t child, int* wait) {
@@ -198,6 +204,23 @@ int startInSession(const std::string& executable, const std::string& commandLine
   return startError;
 }
 
+// Starts the interpreter with the signal mask the tool was started with.
+// While a StopRequests lives, in a session of its own, so that a terminal's
+// Ctrl-C reaches the tool alone, which gives the script its grace and can
+// end it with all it started.
+int spawnInterpreter(std::vector<char*>& argv, bool supervised, pid_t* child) {
+  posix_spawnattr_t attributes;
+  int failed = posix_spawnattr_init(&attributes);
+  if (failed != 0) return failed;
+  short flags = POSIX_SPAWN_SETSIGMASK | (supervised ? POSIX_SPAWN_SETSID : 0);
+  posix_spawnattr_setflags(&attributes, flags);
+  posix_spawnattr_setsigmask(&attributes, &kMaskAtStart);
+  failed = posix_spawn(child, kScriptInterpreter.program, nullptr, &attributes, argv.data(),
+                       environ);
+  posix_spawnattr_destroy(&attributes);
+  return failed;
+}
+
 }  // namespace
 
 bool startDetached(const std::string& executable, const std::string& commandLine,
@@ -230,19 +253,28 @@ bool runThroughInterpreter(const std::string& command, bool showWindow, int* exi
   (void)showWindow;  // a terminal has no window to show or hide
   std::vector<std::string> words = {"sh", "-c", command};
   std::vector<char*> argv = argumentVector(words);
+  StopRequests* stops = StopRequests::live();
   pid_t child;
-  int failed = posix_spawn(&child, kScriptInterpreter.program, nullptr, nullptr, argv.data(),
-                           environ);
+  int failed = spawnInterpreter(argv, stops != nullptr, &child);
   if (failed != 0) {
     *error = reason(failed);
     return false;
   }
-  int wait = 0;
-  if (waitFor(child, &wait) < 0) {
-    *error = reason(errno);
-    return false;
+  ChildEnd end;
+  if (stops != nullptr) {
+    ChildProcess script;
+    script.id = child;
+    stops->waitForScript(&script, &end);
+  } else {
+    int wait = 0;
+    if (waitFor(child, &wait) < 0) {
+      *error = reason(errno);
+      return false;
+    }
+    end.bySignal = WIFSIGNALED(wait);
+    end.code = end.bySignal ? WTERMSIG(wait) : WEXITSTATUS(wait);
   }
   // The shell's own convention for a script that a signal ended.
-  *exitCode = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
+  *exitCode = end.bySignal ? 128 + end.code : end.code;
   return true;
 }

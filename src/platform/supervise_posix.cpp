@@ -21,7 +21,27 @@
 
 namespace {
 
-int signals = -1;  // the signalfd, once catchStopRequests has made it
+const int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+std::string failure(const char* call, int error) {
+  return std::string(call) + ": " + std::strerror(error);
+}
+
+// A stop signal that the tool was started to ignore (nohup's SIGHUP) stays
+// ignored: blocking it would let the signalfd read what the caller chose to
+// drop.
+bool ignored(int signal) {
+  struct sigaction current {};
+  return sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
+sigset_t setOf(unsigned bits) {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal = 1; signal < 32; ++signal)
+    if ((bits >> signal) & 1U) sigaddset(&set, signal);
+  return set;
+}
 
 ChildEnd endOf(int wait) {
   ChildEnd end;
@@ -30,35 +50,69 @@ ChildEnd endOf(int wait) {
   return end;
 }
 
-// Reaps every child that has ended, the engine and any orphan handed to the
-// tool alike; true when the engine was among them.
+// Reaps every child that has ended, the awaited one and any orphan handed
+// to the tool alike; true when the awaited one was among them.
 bool reapEnded(ChildProcess* child, ChildEnd* end) {
-  bool engineEnded = false;
+  bool awaitedEnded = false;
   int wait = 0;
   for (pid_t ended; (ended = waitpid(-1, &wait, WNOHANG)) > 0;) {
     if (ended != child->id) continue;
     *end = endOf(wait);
     child->id = 0;
-    engineEnded = true;
+    awaitedEnded = true;
   }
-  return engineEnded;
+  return awaitedEnded;
 }
 
 }  // namespace
 
-bool catchStopRequests(std::string* error) {
-  sigset_t caught;
-  sigemptyset(&caught);
-  for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGCHLD}) sigaddset(&caught, signal);
-  if (sigprocmask(SIG_BLOCK, &caught, nullptr) != 0 ||
-      (signals = signalfd(-1, &caught, SFD_CLOEXEC)) < 0) {
-    *error = std::strerror(errno);
-    return false;
+StopRequests::StopRequests(int graceSeconds) : graceSeconds_(graceSeconds) {
+  unsigned caught = 1U << SIGCHLD;
+  for (int signal : kStopSignals)
+    if (!ignored(signal)) caught |= 1U << signal;
+  const sigset_t set = setOf(caught);
+  sigset_t before;
+  int failed = pthread_sigmask(SIG_BLOCK, &set, &before);
+  if (failed != 0) {
+    error_ = failure("pthread_sigmask", failed);
+    return;
   }
-  return true;
+  for (int signal = 1; signal < 32; ++signal)
+    if (((caught >> signal) & 1U) && !sigismember(&before, signal)) blocked_ |= 1U << signal;
+  int descriptor = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+  if (descriptor < 0) {
+    error_ = failure("signalfd", errno);
+    release();
+    return;
+  }
+  handle_ = descriptor;
+  live_ = this;
 }
 
-WaitResult waitForChild(ChildProcess* child, int milliseconds, ChildEnd* end) {
+StopRequests::~StopRequests() { release(); }
+
+void StopRequests::release() {
+  // A request that nobody has read came while the tool was ending anyway;
+  // unblocked, it would end the tool before it reports its status.
+  if (handle_ != -1) {
+    while (pendingRequest()) continue;
+    close(static_cast<int>(handle_));
+  }
+  const sigset_t set = setOf(blocked_);
+  pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+  handle_ = -1;
+  blocked_ = 0;
+  if (live_ == this) live_ = nullptr;
+}
+
+bool StopRequests::pendingRequest() {
+  signalfd_siginfo info{};
+  while (read(static_cast<int>(handle_), &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+    if (info.ssi_signo != SIGCHLD) return true;
+  return false;
+}
+
+WaitResult StopRequests::waitForChild(ChildProcess* child, int milliseconds, ChildEnd* end) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
   for (;;) {
@@ -69,27 +123,27 @@ WaitResult waitForChild(ChildProcess* child, int milliseconds, ChildEnd* end) {
       auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
       timeout = left > 0 ? static_cast<int>(left) : 0;
     }
-    pollfd entry{signals, POLLIN, 0};
+    pollfd entry{static_cast<int>(handle_), POLLIN, 0};
     int ready = poll(&entry, 1, timeout);
     if (ready == 0) return WaitResult::kTimedOut;
-    if (ready < 0 && errno == EINTR) continue;
-    signalfd_siginfo info{};
-    if (ready < 0 || read(signals, &info, sizeof info) != static_cast<ssize_t>(sizeof info))
-      return WaitResult::kTimedOut;
-    if (info.ssi_signo != SIGCHLD) return WaitResult::kStopRequested;
+    if (ready < 0 && errno != EINTR) return WaitResult::kTimedOut;
+    if (ready > 0 && pendingRequest()) {
+      requested_ = true;
+      return WaitResult::kStopRequested;
+    }
   }
 }
 
 void endChild(ChildProcess* child, ChildEnd* end) {
   if (child->id == 0) return;
-  pid_t engine = static_cast<pid_t>(child->id);
-  // The engine leads its own process group: whatever it started goes too.
-  kill(-engine, SIGKILL);
+  pid_t leader = static_cast<pid_t>(child->id);
+  // The child leads its own process group: whatever it started goes too.
+  kill(-leader, SIGKILL);
   int wait = 0;
   pid_t ended;
-  do ended = waitpid(engine, &wait, 0);
+  do ended = waitpid(leader, &wait, 0);
   while (ended < 0 && errno == EINTR);
-  if (ended == engine) *end = endOf(wait);
+  if (ended == leader) *end = endOf(wait);
   child->id = 0;
 }
 

@@ -6,6 +6,7 @@
 
 namespace {
 
+// The live guard's event, for the handler, which has no other way to it.
 HANDLE stopRequested = nullptr;  // auto-reset: each request is seen once
 
 HANDLE handleOf(const ChildProcess& child) { return reinterpret_cast<HANDLE>(child.id); }
@@ -42,27 +43,54 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
 
 }  // namespace
 
-bool catchStopRequests(std::string* error) {
-  stopRequested = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+StopRequests::StopRequests(int graceSeconds) : graceSeconds_(graceSeconds) {
+  HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (event == nullptr) {
+    error_ = "CreateEventA: " + systemText(GetLastError());
+    return;
+  }
+  stopRequested = event;
   // A tool started in a process group of its own ignores Ctrl-C until told
   // otherwise, and so would never stop on it.
   SetConsoleCtrlHandler(nullptr, FALSE);
-  if (stopRequested == nullptr || !SetConsoleCtrlHandler(onConsoleEvent, TRUE)) {
-    *error = systemText(GetLastError());
-    return false;
+  if (!SetConsoleCtrlHandler(onConsoleEvent, TRUE)) {
+    error_ = "SetConsoleCtrlHandler: " + systemText(GetLastError());
+    CloseHandle(event);
+    stopRequested = nullptr;
+    return;
   }
-  return true;
+  handle_ = reinterpret_cast<long long>(event);
+  live_ = this;
 }
 
-WaitResult waitForChild(ChildProcess* child, int milliseconds, ChildEnd* end) {
-  const HANDLE waited[] = {handleOf(*child), stopRequested};
+StopRequests::~StopRequests() { release(); }
+
+void StopRequests::release() {
+  if (handle_ != -1) {
+    SetConsoleCtrlHandler(onConsoleEvent, FALSE);
+    CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    stopRequested = nullptr;
+  }
+  handle_ = -1;
+  if (live_ == this) live_ = nullptr;
+}
+
+bool StopRequests::pendingRequest() {
+  return handle_ != -1 &&
+         WaitForSingleObject(reinterpret_cast<HANDLE>(handle_), 0) == WAIT_OBJECT_0;
+}
+
+WaitResult StopRequests::waitForChild(ChildProcess* child, int milliseconds, ChildEnd* end) {
+  const HANDLE waited[] = {handleOf(*child), reinterpret_cast<HANDLE>(handle_)};
   DWORD result = WaitForMultipleObjects(
       2, waited, FALSE, milliseconds < 0 ? INFINITE : static_cast<DWORD>(milliseconds));
   if (result == WAIT_OBJECT_0) {
     *end = endOf(child);
     return WaitResult::kEnded;
   }
-  return result == WAIT_OBJECT_0 + 1 ? WaitResult::kStopRequested : WaitResult::kTimedOut;
+  if (result != WAIT_OBJECT_0 + 1) return WaitResult::kTimedOut;
+  requested_ = true;
+  return WaitResult::kStopRequested;
 }
 
 void endChild(ChildProcess* child, ChildEnd* end) {

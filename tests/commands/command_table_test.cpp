@@ -166,12 +166,34 @@ TEST_F(CommandTable, StartStartsTheDatabaseWhenItIsLocalThenTheEngine) {
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(expand("{data}{/}tmp{/}ran"))));
 }
 
+// What the supervisor whose socket NOTIFY_SOCKET names must hear, one
+// notice a line; Windows has no such supervisor.
+RowPart notices(const std::string& expected) {
+  return notifies(kWindows ? "" : "@{tool}{/}notices", kWindows ? "" : expected);
+}
+// A database script that says so once it sleeps, when the stop request
+// comes: earlier, the request to the tool's process group could reach the
+// interpreter before it has left it.
+RowPart sleepingScript(const std::string& then) {
+  return file("{tool}{/}templates{/}startvexa.sh", "#!/bin/sh\necho sleeping\n" + then);
+}
+const std::string kInScript = kDatabase + "sleeping\n";
+// The script has the shutdown time-out to end, is then ended, and no engine
+// starts.
+const auto kStoppedInScript =
+    parts(stoppedBy("SIGTERM", kInScript), sleepingScript("sleep 100\n"),
+          with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"), notices(""),
+          prints(kInScript + "Quarra server start did not end within 1 seconds and was ended\n" +
+                 "Zerin service not started: stop requested\n"),
+          status(-1));
+
 // "-run" starts as "-start" does, keeps the engine as its child with its
 // output in the tool's, and ends with it: 0 only after a shutdown it asked
-// for on a stop request; -1, naming how, when the engine crashed, never
-// answered, would not stop in time or was running already; -3, which a
-// supervisor does not restart on, when nothing was to start. Each row runs
-// beside the test, so that a tool that never ends fails its row alone.
+// for on a stop request, or one that came before the engine's start; -1,
+// naming how, when the engine crashed, never answered, would not stop in
+// time or was running already; -3, which a supervisor does not restart on,
+// when nothing was to start. Each row runs beside the test, so that a tool
+// that never ends fails its row alone.
 TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
   const auto config = file(kSalesConfig, "CONNECTION=x\n");
   const std::string started = kDatabase + kSalesLaunch;
@@ -184,20 +206,32 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
         row("-run sales u p", stoppedBy(request), runs,
             prints(started + running + stopping + "Zerin service stopped (exit code 0)\n")));
   if (!kStopRequests.empty())
-    rows.push_back(
-        row("-run sales u p", stoppedBy(kStopRequests[0]), runs,
-            notifies(kWindows ? "" : "@{tool}{/}notices", kWindows ? "" : "READY=1\nSTOPPING=1\n"),
-            with("VEXA_STANDIN", "ignore-shutdown"), with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"),
-            prints(started + running + stopping +
-                   "Zerin service did not stop within 1 seconds and was ended\n"),
-            status(-1)));
+    rows.push_back(row("-run sales u p", stoppedBy(kStopRequests[0]), runs,
+                       notices("READY=1\nSTOPPING=1\n"), with("VEXA_STANDIN", "ignore-shutdown"),
+                       with("ZERINCTL_SHUTDOWN_TIMEOUT", "1"),
+                       prints(started + running + stopping +
+                              "Zerin service did not stop within 1 seconds and was ended\n"),
+                       status(-1)));
+  // Shell scripts that sleep, and signals: POSIX alone.
+  if (!kWindows) {
+    rows.push_back(row("-run sales u p", kStoppedInScript));
+    rows.push_back(row("-run sales u p", stoppedBy("SIGINT", kInScript), notices(""),
+                       sleepingScript("sleep 3\nexit 1\n"),
+                       prints(kInScript + "Zerin service not started: stop requested\n")));
+    // The engine sends itself SIGTERM, which ends it unless it was started
+    // with the signals that the tool blocks for its wait.
+    rows.push_back(row("-run sales u p", watched(), runs, with("VEXA_STANDIN", "terminate"),
+                       prints(started + running + "Zerin service ended on its own (signal 15)\n"),
+                       status(-1)));
+  }
   rows.push_back(row("-run sales u p", watched(), runs, with("VEXA_STANDIN", "crash"),
                      prints(started + running + "Zerin service ended on its own (exit code 3)\n"),
                      status(-1)));
-  rows.push_back(row("-run sales u p", watched(), runs, with("VEXA_STANDIN", "fail-start"),
-                     prints(kDatabase + kSalesLaunch +
-                            "Zerin service ended before it answered (exit code 4)\n"),
-                     status(-1)));
+  // Ready only once it answers: an engine that never does was never ready.
+  rows.push_back(row(
+      "-run sales u p", watched(), runs, with("VEXA_STANDIN", "fail-start"), notices(""),
+      prints(kDatabase + kSalesLaunch + "Zerin service ended before it answered (exit code 4)\n"),
+      status(-1)));
   const std::string refused = "Zerin service is running on host localhost, port {up}\n"
                               "Not started twice: stop the running service first with ";
   const std::string handOver = ", or let zerin.admin.repository with enabled: true hand it over\n";
@@ -213,7 +247,8 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
 }
 
 // The main process of a container: its orphans are reaped and SIGTERM,
-// which PID 1 never gets without a handler, stops it as anywhere else.
+// which PID 1 never gets without a handler, stops it as anywhere else, also
+// while the database script runs.
 TEST_F(CommandTable, RunAsPidOneReapsOrphansAndStopsOnSigterm) {
   if (!kPidNamespaces) GTEST_SKIP() << "no PID namespace can be made here (Linux, as root)";
   run({row("-run sales u p", stoppedBy("SIGTERM"), asPidOne(), with("VEXA_STANDIN", "orphan"),
@@ -221,7 +256,8 @@ TEST_F(CommandTable, RunAsPidOneReapsOrphansAndStopsOnSigterm) {
            notifies("{tool}/notices", "READY=1\nSTOPPING=1\n"),
            prints(kDatabase + kSalesLaunch +
                   "Zerin service is running on host localhost, port {engine}\n" + kStopping +
-                  "vexa: SHUTDOWN received\n" + kSent + "Zerin service stopped (exit code 0)\n"))});
+                  "vexa: SHUTDOWN received\n" + kSent + "Zerin service stopped (exit code 0)\n")),
+       row("-run sales u p", asPidOne(), kStoppedInScript)});
 }
 
 std::string asked(const std::string& name) {

@@ -215,7 +215,7 @@ Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool t
     supervised.asPidOne = row.asPidOne;
     supervised.noticesTo = expand(row.noticesTo);
     if (row.watched)
-      runSupervised(tool, arguments, "Zerin service is running", row.stopRequest, &supervised);
+      runSupervised(tool, arguments, row.stopOnce, row.stopRequest, &supervised);
     else
       supervised.result = runProcess(tool, arguments, row.input, unprivileged);
     const ProcessResult& result = supervised.result;

@@ -48,7 +48,7 @@ struct Row {
   std::map<std::string, std::optional<std::string>> variables;  // nullopt: unset
   std::map<std::string, std::string> files;                     // path -> content
   bool engineStaysUp = false, asProcess = false, watched = false, asPidOne = false;
-  std::string stopRequest, noticesTo;
+  std::string stopRequest, stopOnce, noticesTo;
   std::vector<std::string> readOnly;
   // What must come of it.
   std::string printed;
@@ -122,12 +122,12 @@ inline RowPart engineStaysUp() { return assign(&Row::engineStaysUp, true); }
 inline RowPart asProcess() { return assign(&Row::asProcess, true); }
 // Runs the tool as a process beside the test, which ends it should it still
 // run after a minute; stoppedBy also sends it the stop `request` (one of
-// kStopRequests) once it says that the service it keeps runs. Such a row
-// must leave nothing of it running. asPidOne: as PID 1 of a PID namespace,
-// which must reap every orphan handed to it.
+// kStopRequests) once its output holds `once`. Such a row must leave
+// nothing of it running. asPidOne: as PID 1 of a PID namespace, which must
+// reap every orphan handed to it.
 inline RowPart watched() { return parts(asProcess(), assign(&Row::watched, true)); }
-inline RowPart stoppedBy(Text request) {
-  return parts(watched(), assign(&Row::stopRequest, request));
+inline RowPart stoppedBy(Text request, Text once = "Zerin service is running") {
+  return parts(watched(), assign(&Row::stopRequest, request), assign(&Row::stopOnce, once));
 }
 inline RowPart asPidOne() { return assign(&Row::asPidOne, true); }
 // Makes the path read-only for the row; a process row then runs as a user

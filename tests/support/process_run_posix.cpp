@@ -61,7 +61,10 @@ int endProcessesUnder(const std::string& folder) {
 }
 
 const std::vector<std::string> kStopRequests = {"SIGTERM", "SIGINT", "SIGHUP"};
-const bool kPidNamespaces = geteuid() == 0 && access("/usr/bin/unshare", X_OK) == 0;
+// Root in a container may still lack the right to make one: asked once.
+const bool kPidNamespaces =
+    geteuid() == 0 &&
+    std::system("/usr/bin/unshare --pid --fork --mount-proc /bin/true 2>/dev/null") == 0;
 
 namespace {
 
@@ -120,7 +123,8 @@ void runSupervised(const std::string& program, const std::vector<std::string>& a
                    const std::string& awaited, const std::string& request, Supervised* run) {
   const std::string output = program + ".supervised.out";
   std::vector<std::string> words = {program};
-  if (run->asPidOne) words.insert(words.begin(), {"/usr/bin/unshare", "--pid", "--fork"});
+  if (run->asPidOne)
+    words.insert(words.begin(), {"/usr/bin/unshare", "--pid", "--fork", "--mount-proc"});
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(&word[0]);
