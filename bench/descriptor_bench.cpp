@@ -26,8 +26,8 @@ int main(int argc, char** argv) {
   RepositoryInstance instance;
   std::string reason;
   bool found = lookingUp ? findRepositoryInstance(argv[1], argv[2], instance)
-                          : removeRepositoryInstance(getDescriptorPath(argv[1]), argv[2], instance,
-                                                     reason) == Removal::kRemoved;
+                         : removeRepositoryInstance(getDescriptorPath(argv[1]), argv[2], instance,
+                                                    reason) == Removal::kRemoved;
   xercesc::XMLPlatformUtils::Terminate();
 
   if (found) std::printf("%d\n", instance.port);

@@ -146,7 +146,10 @@ void printJson(const RepositoryList& repositories, const std::vector<char>& runn
             ", \"port\": " + std::to_string(instance.vexaPort) +
             ", \"database\": " + jsonString(utf8FromNarrow(databaseOf(instance))) +
             ", \"running\": " +
-            (running[i] == kUnchecked ? "null" : running[i] == kRunning ? "true" : "false") + "}";
+            (running[i] == kUnchecked ? "null"
+             : running[i] == kRunning ? "true"
+                                      : "false") +
+            "}";
   }
   printOut("%s\n", (text + (repositories.names.empty() ? "]" : "\n]")).c_str());
 }

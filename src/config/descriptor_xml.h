@@ -49,8 +49,8 @@ bool parseDescriptor(Parser& parser, const std::string& path, std::string* probl
     failure = file.is_open() ? "is empty or unreadable" : "is missing or unreadable";
   } else {
     std::string bytes = content.str();
-    xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()),
-                                      bytes.size(), "vexa_config.xml");
+    xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()), bytes.size(),
+                                      "vexa_config.xml");
     parser.parse(source);
     if (parser.getErrorCount() == 0) return true;
     failure = "is malformed";

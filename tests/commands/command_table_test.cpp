@@ -310,8 +310,8 @@ TEST_F(CommandTable, DashTakesThePasswordFromAFileAVariableOrStandardInput) {
           records("vexa", "VEXAPASSWD=s3cret"), traces("password from the file " + secret),
           traceHides("s3cret")),
       row("-startdebug " + args + "localhost {engine} " + kGood, kFiles, answering("typed\n"),
-          with("ZERINCTL_PASSWORD", "v^ar"), records("vexa", "VEXAPASSWD=v^ar"),
-          traceHides("v^ar"), prints(launched(kGood, "localhost:{engine}/?concurrency=5"))),
+          with("ZERINCTL_PASSWORD", "v^ar"), records("vexa", "VEXAPASSWD=v^ar"), traceHides("v^ar"),
+          prints(launched(kGood, "localhost:{engine}/?concurrency=5"))),
       row("-start " + args + "7 localhost {engine} " + kGood, kFiles, answering("typed\r\ny"),
           records("vexa", "VEXAPASSWD=typed"),
           prints(launched(kGood, "localhost:{engine}/?concurrency=5"))),
@@ -596,17 +596,20 @@ TEST_F(CommandTable, ListOutlivesACheckThatThrows) {
   const auto two = parts(sends("PING localhost"), status(-1),
                          file("{data}{/}vexa_config.xml",
                               "<c><instance name='a' port='1' vexaport='{up}'/><instance name='b' "
-                              "port='1' vexahost='" + std::string(kThrowingHost) + "'/></c>"));
+                              "port='1' vexahost='" +
+                                  std::string(kThrowingHost) + "'/></c>"));
   const std::string failed = "Cannot check the service of repository b: std::bad_alloc\n";
   run({
       row("-list", two,
           prints("NAME  HOST           PORT   DATABASE  STATE\n"
                  "a     localhost      {up}  local     running\n"
-                 "b     nomem.invalid  2      local     unknown\n" + failed)),
+                 "b     nomem.invalid  2      local     unknown\n" +
+                 failed)),
       row("-list -json", two,
           prints("[\n  {\"name\": \"a\", \"host\": \"localhost\", \"port\": {up}, \"database\": "
                  "\"local\", \"running\": true},\n  {\"name\": \"b\", \"host\": \"nomem.invalid\", "
-                 "\"port\": 2, \"database\": \"local\", \"running\": null}\n]\n" + failed)),
+                 "\"port\": 2, \"database\": \"local\", \"running\": null}\n]\n" +
+                 failed)),
   });
 }
 

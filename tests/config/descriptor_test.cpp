@@ -44,8 +44,8 @@ class Descriptor : public testing::Test {
     testing::internal::CaptureStdout();
     std::string reason;
     bool found = lookingUp ? findRepositoryInstance(tool_.native(), name, instance)
-                            : removeRepositoryInstance(getDescriptorPath(tool_.native()), name,
-                                                       instance, reason) == Removal::kRemoved;
+                           : removeRepositoryInstance(getDescriptorPath(tool_.native()), name,
+                                                      instance, reason) == Removal::kRemoved;
     printed_ = testing::internal::GetCapturedStdout();
     return found;
   }
