@@ -6,7 +6,6 @@
 #include "config/narrow_text.h"
 #include "config/settings.h"
 #include "control/service_messages.h"
-#include "platform/system.h"
 #include "util/output.h"
 #include "util/status.h"
 #include "util/trace.h"
