@@ -155,6 +155,7 @@ bool listAll(const std::string& descriptor, bool withInstances, RepositoryList& 
   list = collector.found();
   return true;
 }
+
 }  // namespace
 
 bool lookUpRepositoryInstance(const std::string& descriptor, const std::string& name,
