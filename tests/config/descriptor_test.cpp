@@ -205,8 +205,9 @@ TEST_F(Descriptor, EntityBombEndsQuickly) {
     auto start = std::chrono::steady_clock::now();
     RepositoryInstance instance;
     find(xml.c_str(), "a", instance, lookingUp);
-    // Unchecked, the expansion would take hours; sanitizers and a busy machine
-    // make even the capped parse take seconds.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    // Unchecked, the expansion would take hours; the bound is the fault's,
+    // since sanitizers on a busy machine make even the capped parse take a
+    // minute.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(5));
   }
 }
