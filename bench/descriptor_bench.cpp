@@ -7,7 +7,8 @@
 // TOOL_FOLDER holds zerin.cfg naming the data folder with vexa_config.xml.
 // Exits 0 when the instance was found (and, on removal, removed), 1 when not,
 // 2 on bad usage; prints the port found so that a run can be checked.
-#include "config/descriptor.h"
+#include "config/descriptor_rewriter.h"
+#include "config/folders.h"
 
 #include <xercesc/util/PlatformUtils.hpp>
 
@@ -19,11 +20,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: descriptor_bench TOOL_FOLDER NAME lookup|remove\n");
     return 2;
   }
-  const bool lookupOnly = std::strcmp(argv[3], "lookup") == 0;
+  const bool lookingUp = std::strcmp(argv[3], "lookup") == 0;
 
   xercesc::XMLPlatformUtils::Initialize();
   RepositoryInstance instance;
-  bool found = findRepositoryInstance(argv[1], argv[2], instance, lookupOnly);
+  std::string reason;
+  bool found = lookingUp ? findRepositoryInstance(argv[1], argv[2], instance)
+                         : removeRepositoryInstance(getDescriptorPath(argv[1]), argv[2], instance,
+                                                    reason) == Removal::kRemoved;
   xercesc::XMLPlatformUtils::Terminate();
 
   if (found) std::printf("%d\n", instance.port);

@@ -8,7 +8,7 @@
 //   of that name finds, or shows it although the lookup finds nothing, or
 //   leaves out a name that the lookup finds (tried: every name shown and
 //   every name="..." the input spells out).
-#include "config/descriptor.h"
+#include "config/descriptor_rewriter.h"
 #include "config/folders.h"
 #include "support/temp_folder.h"
 
@@ -52,7 +52,7 @@ void checkListing(const std::string& tool, const std::string& input) {
     tried.insert(input.substr(at + 6, input.find(input[at + 5], at + 6) - at - 6));
   for (const std::string& name : tried) {
     RepositoryInstance instance;
-    bool found = findRepositoryInstance(tool, name, instance, true);
+    bool found = findRepositoryInstance(tool, name, instance);
     auto first = std::find(shown.names.begin(), shown.names.end(), name);
     if (std::count(first, shown.names.end(), name) != (found ? 1 : 0)) std::abort();
     if (found && !same(shown.instances[first - shown.names.begin()], instance)) std::abort();
@@ -68,7 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string tool = installation.tool.native();
   RepositoryInstance looked, removed;
   checkListing(tool, input);
-  bool found = findRepositoryInstance(tool, "a", looked, true);
-  if (findRepositoryInstance(tool, "a", removed, false) != found) std::abort();
+  std::string reason;
+  bool found = findRepositoryInstance(tool, "a", looked);
+  if ((removeRepositoryInstance(getDescriptorPath(tool), "a", removed, reason) ==
+       Removal::kRemoved) != found)
+    std::abort();
   return 0;
 }

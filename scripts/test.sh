@@ -28,15 +28,15 @@ lint=0
 # gives the same bytes (package.sh stamps every file with the last commit's
 # time). Only the tool's own objects are rebuilt: Xerces-C++ is cached.
 reproducible() {
-  local again file same=0
+  local again file differ=0
   again=$(mktemp -d)
   "$here/scripts/package.sh" native "$again/build" >/dev/null
   for file in "$here"/build/package-native/packages/zerinctl*.{deb,tar.gz}; do
-    cmp "$file" "$again/build/packages/${file##*/}" || same=1
+    cmp "$file" "$again/build/packages/${file##*/}" || differ=1
   done
   rm -rf "$again"
-  if [ "$same" -eq 0 ]; then echo "package: the second build gave the same bytes"; fi
-  return "$same"
+  if [ "$differ" -eq 0 ]; then echo "package: the second build gave the same bytes"; fi
+  return "$differ"
 }
 
 # lintian on the Debian package: no error, and no hardening tag among all it

@@ -1,6 +1,6 @@
 #include "commands/delete.h"
 
-#include "config/descriptor.h"
+#include "config/descriptor_rewriter.h"
 #include "config/folders.h"
 #include "process/database.h"
 #include "process/script_runner.h"

@@ -6,7 +6,6 @@
 #include "config/narrow_text.h"
 #include "config/settings.h"
 #include "control/service_messages.h"
-#include "platform/system.h"
 #include "util/output.h"
 #include "util/status.h"
 #include "util/trace.h"
@@ -14,7 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <fstream>
+#include <exception>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -27,23 +26,41 @@ namespace {
 // POSIX).
 constexpr size_t kMaxChecksAtOnce = 256;
 
-const char* stateOf(bool running) { return running ? "running" : "not running"; }
+// A check's outcome, one per repository.
+enum : char { kNotRunning, kRunning, kUnchecked };
+
+const char* stateOf(char state) {
+  return state == kRunning ? "running" : state == kUnchecked ? "unknown" : "not running";
+}
 
 // Each repository's state, checked as "-check" by name checks it, many at
 // once. The calling thread takes its share too, so the listing completes
-// even where the system refuses every further thread.
-std::vector<char> checkAll(const RepositoryList& repositories) {
+// even where the system refuses every further thread. A check that throws
+// (memory running out, say) leaves its repository unchecked, with the
+// reason in `failures`, and the other checks go on: an exception that left
+// a thread would end the whole process.
+std::vector<char> checkAll(const RepositoryList& repositories, std::vector<std::string>* failures) {
   size_t count = repositories.names.size();
   // char, not bool: every thread writes elements of its own, which the
   // packed bits of a vector<bool> would share.
-  std::vector<char> running(count, 0);
+  std::vector<char> running(count, kUnchecked);
+  failures->assign(count, std::string());
   std::atomic<size_t> next{0};
+  auto check = [&](size_t i) {
+    const RepositoryInstance& instance = repositories.instances[i];
+    running[i] = serviceAnswers(instance.vexaHost, instance.vexaPort) ? kRunning : kNotRunning;
+    trace("\"%s\" at %s port %d: %s", repositories.names[i].c_str(), instance.vexaHost.c_str(),
+          instance.vexaPort, stateOf(running[i]));
+  };
   auto work = [&] {
     for (size_t i = next++; i < count; i = next++) {
-      const RepositoryInstance& instance = repositories.instances[i];
-      running[i] = serviceAnswers(instance.vexaHost, instance.vexaPort);
-      trace("\"%s\" at %s port %d: %s", repositories.names[i].c_str(), instance.vexaHost.c_str(),
-            instance.vexaPort, stateOf(running[i]));
+      try {
+        check(i);
+      } catch (const std::exception& error) {
+        (*failures)[i] = error.what();
+      } catch (...) {
+        (*failures)[i] = "an unknown error";
+      }
     }
   };
   size_t wanted = std::min(count, kMaxChecksAtOnce);
@@ -61,6 +78,18 @@ std::vector<char> checkAll(const RepositoryList& repositories) {
   work();
   for (std::thread& helper : helpers) helper.join();
   return running;
+}
+
+// Names each check that failed; true when there was none.
+bool allChecked(const RepositoryList& repositories, const std::vector<std::string>& failures) {
+  bool all = true;
+  for (size_t i = 0; i < failures.size(); ++i) {
+    if (failures[i].empty()) continue;
+    printOut("Cannot check the service of repository %s: %s\n",
+             narrowFromUtf8(repositories.names[i]).c_str(), failures[i].c_str());
+    all = false;
+  }
+  return all;
 }
 
 // Where the repository's database is: the tool starts it itself exactly
@@ -115,7 +144,11 @@ void printJson(const RepositoryList& repositories, const std::vector<char>& runn
             ", \"host\": " + jsonString(utf8FromNarrow(instance.vexaHost)) +
             ", \"port\": " + std::to_string(instance.vexaPort) +
             ", \"database\": " + jsonString(utf8FromNarrow(databaseOf(instance))) +
-            ", \"running\": " + (running[i] ? "true" : "false") + "}";
+            ", \"running\": " +
+            (running[i] == kUnchecked ? "null"
+             : running[i] == kRunning ? "true"
+                                      : "false") +
+            "}";
   }
   printOut("%s\n", (text + (repositories.names.empty() ? "]" : "\n]")).c_str());
 }
@@ -124,13 +157,16 @@ void printJson(const RepositoryList& repositories, const std::vector<char>& runn
 
 int listRepositories(const std::string& toolFolder, ListFormat format) {
   // Without the settings file the defaults hold; one that is there but
-  // cannot be read would list another data folder's repositories.
-  std::string settings = getSettingsPath(toolFolder);
-  if (pathExists(settings) && !std::ifstream(settings)) {
-    printOut("Cannot list repositories: the settings file %s cannot be read\n", settings.c_str());
+  // cannot be read would list another data folder's repositories. The read
+  // that finds the data folder tells, so the file is opened once.
+  ConfigSettings settings;
+  SettingsRead read = readConfigFile(settings, toolFolder);
+  if (!read.unreadable.empty()) {
+    printOut("Cannot list repositories: the settings file %s cannot be read: %s\n",
+             getSettingsPath(toolFolder).c_str(), read.unreadable.c_str());
     return kFailure;
   }
-  std::string descriptor = getDescriptorPath(toolFolder);
+  std::string descriptor = descriptorIn(dataFolderOf(settings));
   RepositoryList repositories;
   std::string problem;
   if (!listRepositoryInstances(descriptor, format != ListFormat::kNames, repositories, &problem)) {
@@ -145,10 +181,11 @@ int listRepositories(const std::string& toolFolder, ListFormat format) {
     printOut("%s", text.c_str());
     return kSuccess;
   }
-  std::vector<char> running = checkAll(repositories);
+  std::vector<std::string> failures;
+  std::vector<char> running = checkAll(repositories, &failures);
   if (format == ListFormat::kJson)
     printJson(repositories, running);
   else
     printTable(repositories, running);
-  return kSuccess;
+  return allChecked(repositories, failures) ? kSuccess : kFailure;
 }

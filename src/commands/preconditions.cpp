@@ -10,7 +10,7 @@ const char kLocalhost[] = "localhost";
 
 bool lookUpRepository(const std::string& toolFolder, const std::string& name,
                       RepositoryInstance& instance) {
-  if (findRepositoryInstance(toolFolder, name, instance, true)) return true;
+  if (findRepositoryInstance(toolFolder, name, instance)) return true;
   printOut("Cannot find repository details\n");
   return false;
 }
@@ -32,7 +32,7 @@ bool namesHeld(const std::string& toolFolder) {
   std::string unheld = unheldStartText();
   // UTF-8 holds whatever the settings file says.
   ConfigSettings settings;
-  if (unheld.empty() && !narrowTextIsUtf8() && !readConfigFile(settings, toolFolder))
+  if (unheld.empty() && !narrowTextIsUtf8() && !readConfigFile(settings, toolFolder).held)
     unheld = "the settings file " + getSettingsPath(toolFolder);
   if (unheld.empty()) return true;
   printOut("Cannot use %s: it holds characters that this system's code page %u cannot represent "

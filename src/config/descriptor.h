@@ -1,6 +1,6 @@
-// The repository descriptor "vexa_config.xml" in the data folder: every
-// element named "instance" below its root element describes one repository
-// by its attributes.
+// The repository descriptor "vexa_config.xml" in the data folder, read:
+// every element named "instance" below its root element describes one
+// repository by its attributes. Its rewriting is descriptor_rewriter.h's.
 //
 // The XML library must be initialised by the caller. Nothing here prints or
 // throws: a descriptor that is missing, unreadable, malformed or hostile
@@ -41,22 +41,7 @@ struct RepositoryList {
 bool listRepositoryInstances(const std::string& descriptor, bool withInstances,
                              RepositoryList& list, std::string* problem);
 
-enum class Removal {
-  kRemoved,       // the descriptor no longer names it
-  kNotFound,      // no instance with a port to remove: the file is untouched
-  kNotRewritten,  // found, but the file could not be replaced: it is untouched
-};
-
-// Under the descriptor's lock, removes the first instance named `name` that
-// has a "port" and replaces the file in one step; `instance` is filled as a
-// lookup fills it, up to that instance. The rewritten file holds the root
-// element alone, in UTF-8. For kNotRewritten, `reason` gets the system's
-// text.
-Removal removeRepositoryInstance(const std::string& descriptor, const std::string& name,
-                                 RepositoryInstance& instance, std::string& reason);
-
-// The descriptor of `toolFolder`'s installation, looked up, or with
-// `lookupOnly` clear, the instance removed; true when it was found (and,
-// when removing, is gone from the file).
+// The descriptor of `toolFolder`'s installation (the data folder that its
+// settings file names), looked up as lookUpRepositoryInstance looks it up.
 bool findRepositoryInstance(const std::string& toolFolder, const std::string& name,
-                            RepositoryInstance& instance, bool lookupOnly);
+                            RepositoryInstance& instance);

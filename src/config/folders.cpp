@@ -32,6 +32,10 @@ std::string getCommonDataFolder() {
 std::string getDataFolder(const std::string& toolFolder) {
   ConfigSettings settings;
   readConfigFile(settings, toolFolder);
+  return dataFolderOf(settings);
+}
+
+std::string dataFolderOf(const ConfigSettings& settings) {
   if (!settings.repositoryDataDirectory.empty()) {
     trace("data folder %s (repository_data_directory of the settings file)",
           settings.repositoryDataDirectory.c_str());
@@ -43,7 +47,11 @@ std::string getDataFolder(const std::string& toolFolder) {
 }
 
 std::string getDescriptorPath(const std::string& toolFolder) {
-  return join(getDataFolder(toolFolder), "vexa_config.xml");
+  return descriptorIn(getDataFolder(toolFolder));
+}
+
+std::string descriptorIn(const std::string& dataFolder) {
+  return join(dataFolder, "vexa_config.xml");
 }
 
 std::string getRepositoriesPath(const std::string& toolFolder, const std::string& subfolder) {

@@ -6,6 +6,8 @@
 
 #include <string>
 
+struct ConfigSettings;
+
 extern const std::string kSoPinTemplate;       // templates<sep>SOPIN.txt
 extern const std::string kVexaIniTemplate;     // templates<sep>vexa.ini
 extern const std::string kValidSoPinTemplate;  // templates<sep>Valid-SOPIN.txt
@@ -16,8 +18,12 @@ std::string getCommonDataFolder();
 // The configured repository data directory, or else the common data folder.
 // Reads the settings file of `toolFolder` on every call.
 std::string getDataFolder(const std::string& toolFolder);
+// The same for settings read already.
+std::string dataFolderOf(const ConfigSettings& settings);
 
 std::string getDescriptorPath(const std::string& toolFolder);
+// The descriptor in the data folder `dataFolder`.
+std::string descriptorIn(const std::string& dataFolder);
 std::string getRepositoriesPath(const std::string& toolFolder, const std::string& subfolder);
 std::string getTemplatesPath(const std::string& toolFolder, const char* fileName = nullptr);
 std::string getVexaPath(const std::string& toolFolder, const char* fileName = nullptr);

@@ -4,6 +4,7 @@
 #include "util/output.h"
 #include "util/trace.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -41,7 +42,8 @@ bool readPassword(std::string* password) {
   if (getEnvironment(kFileVariable, &path)) {
     const std::string named = std::string(kFileVariable) + " names " + path;
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return noPassword(named + ", which cannot be read");
+    if (file == nullptr)
+      return noPassword(named + ", which cannot be read: " + std::strerror(errno));
     bool found = readFirstLine(file, password);
     std::fclose(file);
     if (!found) return noPassword(named + ", which is empty");

@@ -6,21 +6,50 @@
 #include "util/text.h"
 #include "util/trace.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
 
 std::string getSettingsPath(const std::string& folder) {
   return folder + kPathSeparator + "zerin.cfg";
 }
 
-bool readConfigFile(ConfigSettings& settings, const std::string& folder) {
-  std::string path = getSettingsPath(folder);
-  std::ifstream file(path);
-  trace("settings file %s: %s", path.c_str(), file.is_open() ? "read" : "none, defaults kept");
-  bool held = true;
-  std::istringstream text = narrowFileText(file, &held);
+namespace {
+
+// The whole file in `content`; false with the system's reason (empty when
+// there is no file at all) when it cannot be opened or read. One open tells
+// a missing file from an unreadable one, with no probe before it.
+bool readWhole(const std::string& path, std::string* content, std::string* reason) {
+  std::FILE* file = std::fopen(path.c_str(), "r");
+  if (file == nullptr) {
+    if (errno != ENOENT && errno != ENOTDIR) *reason = std::strerror(errno);
+    return false;
+  }
+  char buffer[4096];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content->append(buffer, got);
+  bool read = !std::ferror(file);
+  if (!read) *reason = std::strerror(errno);
+  std::fclose(file);
+  return read;
+}
+
+}  // namespace
+
+SettingsRead readConfigFile(ConfigSettings& settings, const std::string& folder) {
+  std::string path = getSettingsPath(folder), content;
+  SettingsRead outcome;
+  if (!readWhole(path, &content, &outcome.unreadable)) {
+    trace("settings file %s: %s, defaults kept", path.c_str(),
+          outcome.unreadable.empty() ? "none" : outcome.unreadable.c_str());
+    return outcome;
+  }
+  trace("settings file %s: read", path.c_str());
+  std::istringstream text(narrowFromFile(content, &outcome.held));
   std::string line;
   while (std::getline(text, line)) parseConfigLine(settings, line);
-  return held;
+  return outcome;
 }
 
 void parseConfigLine(ConfigSettings& settings, const std::string& line) {

@@ -28,9 +28,6 @@ std::string commonAppDataFolder();
 // whose short names are switched off answers with the long path itself.
 bool shortPathName(const std::string& path, std::string* shortForm);
 
-// Whether anything (a file, a folder) is at `path`, readable or not.
-bool pathExists(const std::string& path);
-
 // Identifier of the running process.
 unsigned long currentProcessId();
 

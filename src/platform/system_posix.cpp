@@ -23,8 +23,6 @@ std::string commonAppDataFolder() { return "/var/lib"; }
 
 bool shortPathName(const std::string&, std::string*) { return false; }
 
-bool pathExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
-
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }
 
 void releaseFreedMemory() { malloc_trim(0); }

@@ -47,10 +47,6 @@ bool shortPathName(const std::string& path, std::string* shortForm) {
   return true;
 }
 
-bool pathExists(const std::string& path) {
-  return GetFileAttributesW(wideText(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 unsigned long currentProcessId() { return GetCurrentProcessId(); }
 
 void releaseFreedMemory() { _heapmin(); }

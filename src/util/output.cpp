@@ -1,5 +1,7 @@
 #include "util/output.h"
 
+#include "util/text.h"
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -14,13 +16,8 @@ void setConsoleWriter(ConsoleWriter writer) { consoleWriter = writer; }
 void printOut(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  va_list again;
-  va_copy(again, arguments);
-  int length = std::vsnprintf(nullptr, 0, format, arguments);
+  const std::string text = formatText(format, arguments);
   va_end(arguments);
-  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-  std::vsnprintf(&text[0], text.size() + 1, format, again);
-  va_end(again);
   if (consoleWriter == nullptr || !consoleWriter(text))
     std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);

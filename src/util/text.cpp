@@ -1,5 +1,7 @@
 #include "util/text.h"
 
+#include <cstdio>
+
 namespace {
 
 bool isCSpace(char c) {
@@ -30,5 +32,16 @@ std::string trimmed(const std::string& text) {
 std::string stripQuotes(const std::string& text) {
   if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
     return text.substr(1, text.size() - 2);
+  return text;
+}
+
+std::string formatText(const char* format, va_list arguments) {
+  // The length needs a pass of its own, which uses the list up.
+  va_list again;
+  va_copy(again, arguments);
+  int length = std::vsnprintf(nullptr, 0, format, arguments);
+  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  if (length > 0) std::vsnprintf(&text[0], text.size() + 1, format, again);
+  va_end(again);
   return text;
 }

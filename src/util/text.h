@@ -3,6 +3,7 @@
 // are plain characters everywhere.
 #pragma once
 
+#include <cstdarg>
 #include <string>
 
 // Erase leading (trailing) white space, as isspace() in the "C" locale
@@ -15,3 +16,8 @@ std::string trimmed(const std::string& text);
 
 // Text without one pair of surrounding double quotes.
 std::string stripQuotes(const std::string& text);
+
+// What vsnprintf makes of `format` and `arguments`, whole, however long;
+// the caller still ends `arguments`. A format the C library refuses gives
+// the empty text.
+std::string formatText(const char* format, va_list arguments);

@@ -16,6 +16,7 @@
 #include "listener.h"
 #include "platform/code_page.h"
 #include "support/silent_name_server.h"
+#include "support/throwing_lookup.h"
 
 #include <algorithm>
 #include <chrono>
@@ -349,9 +350,13 @@ TEST_F(CommandTable, DashTakesThePasswordFromAFileAVariableOrStandardInput) {
           records("vexa", "VEXAPASSWD=s3cret"), traces("password from the file " + secret),
           traceHides("s3cret")),
       row("-startdebug " + args + "localhost {engine} " + kGood, kFiles, answering("typed\n"),
-          with("ZERINCTL_PASSWORD", "v^ar"), records("vexa", "VEXAPASSWD=v^ar"),
+          with("ZERINCTL_PASSWORD", "v^ar"), records("vexa", "VEXAPASSWD=v^ar"), traceHides("v^ar"),
           prints(launched(kGood, "localhost:{engine}/?concurrency=5"))),
       row("-start " + args + "7 localhost {engine} " + kGood, kFiles, answering("typed\r\ny"),
+          records("vexa", "VEXAPASSWD=typed"),
+          prints(launched(kGood, "localhost:{engine}/?concurrency=5"))),
+      // The last line of a pipe may lack its line end.
+      row("-start " + args + "7 localhost {engine} " + kGood, kFiles, answering("typed"),
           records("vexa", "VEXAPASSWD=typed"),
           prints(launched(kGood, "localhost:{engine}/?concurrency=5"))),
       // The answer after the password line is still there for the question.
@@ -362,7 +367,8 @@ TEST_F(CommandTable, DashTakesThePasswordFromAFileAVariableOrStandardInput) {
           records("removevexa", "VEXAPASSWD=pw")),
       row("-start sales u -", none("neither variable is set and standard input is at its end")),
       row("-delete sales u -", with("ZERINCTL_PASSWORD_FILE", secret + "2"), answering("pw\ny"),
-          none("ZERINCTL_PASSWORD_FILE names " + secret + "2, which cannot be read")),
+          none("ZERINCTL_PASSWORD_FILE names " + secret +
+               "2, which cannot be read: No such file or directory")),
       row("-start " + args + "localhost {engine} " + kGood, kFiles, file(secret, ""),
           with("ZERINCTL_PASSWORD_FILE", secret),
           none("ZERINCTL_PASSWORD_FILE names " + secret + ", which is empty")),
@@ -578,9 +584,10 @@ TEST_F(CommandTable, ADataFolderPastTheOldPathLimit) {
 }
 
 // The listing shows what "-check" by name finds: each name once, in the
-// order of its first instance, entries of one name merged, names without a
-// port left out, the service's endpoint and state; a name of any shape comes
-// back as the descriptor holds it.
+// order of its first instance, entries of one name merged (the port may
+// stand on a later one), names without a port left out, the service's
+// endpoint and state; a name of any shape comes back as the descriptor
+// holds it.
 TEST_F(CommandTable, ListShowsWhatCheckFindsByName) {
   const std::string u = "\xC3\xBC";
   const auto odd = file("{data}{/}vexa_config.xml",
@@ -588,23 +595,28 @@ TEST_F(CommandTable, ListShowsWhatCheckFindsByName) {
                         "  <instance name='q\"b\\s t&#9;\xC3\xBC' port='1' vexaport='{up}'/>\n"
                         "  <instance name='merged' port='1' vexaport='{gone}'/>\n"
                         "  <instance name='portless' vexaport='{up}'/>\n"
+                        "  <instance name='late'/>\n"
                         "  <x><instance name='merged' vexaport='{up}' path='p'/></x>\n"
                         "  <instance name='far' port='1' host='db.invalid' vexaport='{up}'/>\n"
+                        "  <instance name='late' port='1'/>\n"
                         "</config>\n");
   const auto ping = sends("PING localhost");
   const auto pings = parts(odd, ping, ping, ping);
   run({
-      row("-list -names", odd, prints("q\"b\\s t\t" + u + "\nmerged\nfar\n")),
+      row("-list -names", odd, prints("q\"b\\s t\t" + u + "\nmerged\nlate\nfar\n")),
       row("-list", pings,
           prints("NAME       HOST       PORT   DATABASE    STATE\nq\"b\\s t\t" + u +
                  "  localhost  {up}  local       running\n"
                  "merged     localhost  {up}  localhost   running\n"
+                 "late       localhost  2      local       not running\n"
                  "far        localhost  {up}  db.invalid  running\n")),
       row("-list -json", pings,
           prints("[\n  {\"name\": \"q\\\"b\\\\s t\\u0009\xC3\xBC\", \"host\": \"localhost\", "
                  "\"port\": {up}, \"database\": \"local\", \"running\": true},\n"
                  "  {\"name\": \"merged\", \"host\": \"localhost\", \"port\": {up}, "
                  "\"database\": \"localhost\", \"running\": true},\n"
+                 "  {\"name\": \"late\", \"host\": \"localhost\", \"port\": 2, "
+                 "\"database\": \"local\", \"running\": false},\n"
                  "  {\"name\": \"far\", \"host\": \"localhost\", \"port\": {up}, "
                  "\"database\": \"db.invalid\", \"running\": true}\n]\n")),
       row("-list -json", file("{data}{/}vexa_config.xml", "<config/>"), prints("[]\n")),
@@ -613,6 +625,31 @@ TEST_F(CommandTable, ListShowsWhatCheckFindsByName) {
                  "at line 2, column 10\n")),
       row("-list -JSON", kWrongUsage),
       row("-list -json -names", kWrongUsage),
+  });
+}
+
+// A check that throws (memory running out, say) fails alone: the other
+// repositories are still listed, and the listing names the one it could not
+// check and ends with -1.
+TEST_F(CommandTable, ListOutlivesACheckThatThrows) {
+  if (*kThrowingHost == '\0') GTEST_SKIP() << "no lookup can be made to throw here";
+  const auto two = parts(sends("PING localhost"), status(-1),
+                         file("{data}{/}vexa_config.xml",
+                              "<c><instance name='a' port='1' vexaport='{up}'/><instance name='b' "
+                              "port='1' vexahost='" +
+                                  std::string(kThrowingHost) + "'/></c>"));
+  const std::string failed = "Cannot check the service of repository b: std::bad_alloc\n";
+  run({
+      row("-list", two,
+          prints("NAME  HOST           PORT   DATABASE  STATE\n"
+                 "a     localhost      {up}  local     running\n"
+                 "b     nomem.invalid  2      local     unknown\n" +
+                 failed)),
+      row("-list -json", two,
+          prints("[\n  {\"name\": \"a\", \"host\": \"localhost\", \"port\": {up}, \"database\": "
+                 "\"local\", \"running\": true},\n  {\"name\": \"b\", \"host\": \"nomem.invalid\", "
+                 "\"port\": 2, \"database\": \"local\", \"running\": null}\n]\n" +
+                 failed)),
   });
 }
 
@@ -638,7 +675,9 @@ TEST_F(CommandTable, ListWaitsForSilentServicesAtOnce) {
   for (peer::Handle listener : listeners) peer::closeHandle(listener);
   EXPECT_EQ(std::count(json.begin(), json.end(), '\n'), kSilent + 2) << json;
   EXPECT_EQ(json.find("true"), std::string::npos) << json;
-  EXPECT_LT(seconds.count(), 7.0);
+  // About 4 s at once; one after the other they take 400 s. The bound
+  // catches that fault and leaves a busy machine its slack.
+  EXPECT_LT(seconds.count(), 50.0);
 }
 
 // A name server that never answers holds each lookup for its whole time-out

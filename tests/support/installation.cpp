@@ -48,11 +48,17 @@ std::optional<std::string> variable(const char* name) {
   return getEnvironment(name, &value) ? std::optional<std::string>(value) : std::nullopt;
 }
 
-std::vector<std::string> lines(const std::string& text) {
+// Split at line feeds alone: a carriage return before one stays part of
+// the line.
+std::vector<std::string> linesAsWritten(const std::string& text) {
   std::vector<std::string> result;
-  std::istringstream in(lineFeedsOnly(text));
+  std::istringstream in(text);
   for (std::string line; std::getline(in, line);) result.push_back(line);
   return result;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  return linesAsWritten(lineFeedsOnly(text));
 }
 
 // The text after each `open` in `text` up to the next `close`, one after the other.
@@ -236,7 +242,7 @@ Installation::Outcome Installation::runOnce(const Row& row, size_t index, bool t
   }
 
   EXPECT_EQ(variable("PATH"), pathBefore) << "row " << index << ": PATH not restored";
-  if (!row.line.empty() && row.line[0] == "-run") {
+  if (row.watched) {
     EXPECT_EQ(endProcessesUnder(root_.native()), 0) << "row " << index << ": left running";
   }
   // An engine that a row launched is waited for and ended, so that none is
@@ -299,13 +305,15 @@ void Installation::check(const Row& row, size_t index, const Outcome& outcome) {
   }
 }
 
-// What a script's last run, or the engine's start, left behind. The engine
-// writes its record after a moment of its own, so it is waited for.
+// What a script's last run, or the engine's start, left behind, in lines
+// that both end with a line feed alone: a carriage return left in a value
+// shows. The engine writes its record after a moment of its own, so it is
+// waited for.
 std::vector<std::string> Installation::recordedLines(const std::string& who) const {
-  if (who != "vexa") return lines(root_.read("tool/" + who + ".env"));
+  if (who != "vexa") return linesAsWritten(root_.read("tool/" + who + ".env"));
   for (int i = 0; i < 200 && !fs::exists(engineRecordFile()); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  return lines(readFile(engineRecordFile()));
+  return linesAsWritten(readFile(engineRecordFile()));
 }
 
 // Ends every engine that the rows started, by process: a tool at fault may

@@ -1,0 +1,3 @@
+#include "support/throwing_lookup.h"
+
+const char* const kThrowingHost = "";
