@@ -29,11 +29,15 @@ constexpr int kPingIntervalMilliseconds = 100;
 // 90 s, after which systemd would end the tool and the engine itself.
 constexpr int kDefaultShutdownSeconds = 30;
 
+}  // namespace
+
 int shutdownSeconds() {
   std::string text;
   int seconds = getEnvironment("ZERINCTL_SHUTDOWN_TIMEOUT", &text) ? parseInteger(text) : 0;
   return seconds > 0 ? seconds : kDefaultShutdownSeconds;
 }
+
+namespace {
 
 // "exit code 3", "signal 9": how the engine ended, for the message.
 std::string how(const ChildEnd& end) {

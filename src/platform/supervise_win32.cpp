@@ -1,7 +1,9 @@
-// Supervising the engine on Windows: the console's control events set one
-// event, and the tool waits on it and on the engine's process handle at once.
+// Supervising the engine on Windows: the console's control events, and in a
+// service the manager's stop controls, set one event, and the tool waits on
+// it and on the engine's process handle at once.
 #include "platform/supervise.h"
 
+#include "platform/service_win32.h"
 #include "platform/windows_support.h"
 
 namespace {
@@ -11,6 +13,8 @@ HANDLE stopRequested = nullptr;  // auto-reset: each request is seen once
 HANDLE handleOf(const ChildProcess& child) { return reinterpret_cast<HANDLE>(child.id); }
 
 ChildEnd endOf(ChildProcess* child) {
+  // What the engine wrote last comes before what the tool says of its end.
+  awaitEngineOutput();
   DWORD code = 0;
   GetExitCodeProcess(handleOf(*child), &code);
   CloseHandle(handleOf(*child));
@@ -51,6 +55,7 @@ bool catchStopRequests(std::string* error) {
     *error = systemText(GetLastError());
     return false;
   }
+  shareStopEvent(stopRequested);
   return true;
 }
 
@@ -67,9 +72,11 @@ WaitResult waitForChild(ChildProcess* child, int milliseconds, ChildEnd* end) {
 
 void endChild(ChildProcess* child, ChildEnd* end) {
   if (child->id == 0) return;
+  // The whole job: whatever the engine started goes with it.
+  endEngineTree();
   TerminateProcess(handleOf(*child), 1);
   WaitForSingleObject(handleOf(*child), INFINITE);
   *end = endOf(child);
 }
 
-void notifySupervisor(const char*) {}
+void notifySupervisor(const char* state) { reportToServiceManager(state); }
