@@ -37,7 +37,8 @@ void leaveOrphan() {
 }
 
 std::string standardInputKind() {
-  struct stat input {}, null {};
+  struct stat input {
+  }, null{};
   if (fstat(0, &input) != 0) return "none";
   if (S_ISCHR(input.st_mode) && stat("/dev/null", &null) == 0 && input.st_rdev == null.st_rdev)
     return "null";

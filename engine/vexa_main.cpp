@@ -19,9 +19,9 @@
 #include "listener.h"
 #include "start_record.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <string>
