@@ -7,6 +7,7 @@
 // password's folder.
 #include "platform/service_store_win32.h"
 #include "support/temp_folder.h"
+#include "support/tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -58,11 +59,21 @@ TEST(ServicePlan, EachStepOfTheServiceLeavesItsEventWithTheToolsMessage) {
       {ServiceEvent::kFailedStart, EVENTLOG_ERROR_TYPE,
        L"Service zerinctl-s failed to start: said"},
   };
+  // The event viewer shows each entry through the tool's message table.
+  HMODULE tool = LoadLibraryExW(wideText(builtProgram("zerinctl")).c_str(), nullptr,
+                                LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(tool, nullptr);
   for (const auto& row : rows) {
     EventEntry entry = eventEntryFor(row.event, "s", "said");
     EXPECT_EQ(entry.type, row.type) << static_cast<int>(row.event);
     EXPECT_EQ(entry.text, row.text);
+    wchar_t shown[256] = {};
+    const DWORD_PTR inserts[] = {reinterpret_cast<DWORD_PTR>(entry.text.c_str())};
+    FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, tool, entry.id, 0,
+                   shown, 256, reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(inserts)));
+    EXPECT_EQ(std::wstring(shown), entry.text + L"\r\n");
   }
+  FreeLibrary(tool);
 }
 
 // The folder's list as the system reads it: protected from inheritance,
