@@ -126,7 +126,7 @@ void shareStopEvent(HANDLE event) {
   std::lock_guard<std::mutex> hold(statusLock);
   stopEvent = event;
   // A stop that came before the event (while the database script ran).
-  if (stopAsked) SetEvent(stopEvent);
+  if (stopAsked && stopEvent != nullptr) SetEvent(stopEvent);
 }
 
 void reportToServiceManager(const char* state) {

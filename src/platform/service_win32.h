@@ -67,7 +67,8 @@ enum ServiceSpecificCode : DWORD {
 
 // From supervise_win32.cpp: the stop request event that the service's stop
 // controls set as the console's events do, and what "-run" tells its
-// supervisor ("READY=1", "STOPPING=1"); nothing outside a service.
+// supervisor ("READY=1", "STOPPING=1"); nothing outside a service. A
+// holder of the event that closes it shares nullptr first.
 void shareStopEvent(HANDLE event);
 void reportToServiceManager(const char* state);
 

@@ -12,7 +12,8 @@
 # the system: tests/platform/service_plan_win32_test.cpp.
 set -euo pipefail
 
-export WINEPREFIX=$(realpath -m "$3") WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" LC_ALL=C.UTF-8
+WINEPREFIX=$(realpath -m "$3")
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" LC_ALL=C.UTF-8
 # Its folder has a short name of its own, which paths in 8.3 form keep.
 root=$(mktemp -d /tmp/zsvcXXXX)
 mkdir -p "$root/tool/vexa" "$root/tool/templates" "$root/data/repositories/sales" "$root/data/tmp"
@@ -81,6 +82,7 @@ endKeeper() {
   wait "${keeperId:-}" 2>/dev/null || true
   wineserver -w
 }
+# shellcheck disable=SC2317 # run by the trap
 cleanUp() {
   tool -unregister sales >/dev/null 2>&1 || true
   for pid in $(processes "$win"); do
