@@ -182,6 +182,8 @@ wine "$root/tool/zerinctl.exe" -run sales u p <"$root/tool/zerin.cfg" >"$root/ru
 runId=$!
 for ((i = 0; i < 100 && $(grep -c "is running" "$root/run.out") == 0; i++)); do sleep 0.1; done
 expect "-run: the engine reads the null device" "$(grep -c -x stdin=null "$root/data/tmp/vexa.started")" 1
+# Wine names a new process's command line a moment after its start.
+for ((i = 0; i < 40 && $(left "vexa.exe -linger") == 0; i++)); do sleep 0.25; done
 expect "-run: the engine's child runs" "$(left "vexa.exe -linger")" 1
 kill -9 "$runId"
 wait "$runId" 2>/dev/null || true
