@@ -13,7 +13,9 @@
 #            keeps one repository's service running. Packages: TGZ and DEB.
 #   Windows  zerinctl.exe in the demo installation's own folder, beside
 #            zerin.cfg, templates\, vexa\ and data\, so that the unpacked
-#            folder is an installation that works as it is. Package: ZIP.
+#            folder is an installation that works as it is, and README.md,
+#            whose "As a Windows service" documents -register, -unregister
+#            and the service itself. Package: ZIP.
 #
 # `cmake --install BUILD [--prefix DIR] [--strip]` installs; `cpack` in the
 # build folder makes the packages, with stripped binaries. cpack builds

@@ -1,6 +1,7 @@
 // The stand-in engine's system calls on POSIX.
 #include "engine_system.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,4 +34,14 @@ void leaveOrphan() {
   }
   if (fork() == 0) usleep(100000);
   _exit(0);
+}
+
+std::string standardInputKind() {
+  struct stat input {
+  }, null{};
+  if (fstat(0, &input) != 0) return "none";
+  if (S_ISCHR(input.st_mode) && stat("/dev/null", &null) == 0 && input.st_rdev == null.st_rdev)
+    return "null";
+  if (isatty(0)) return "console";
+  return S_ISFIFO(input.st_mode) ? "pipe" : "file";
 }

@@ -18,6 +18,7 @@ std::string recordText(int argc, char** argv) {
   currentFolder(&folder);  // an unknown folder is recorded as empty
   std::string text = "cwd=" + folder + "\n";
   for (int i = 1; i < argc; ++i) text += "arg" + std::to_string(i) + "=" + argv[i] + "\n";
+  text += "stdin=" + standardInputKind() + "\n";
   for (const char* name : kRecordedVariables) {
     const char* value = std::getenv(name);
     if (value != nullptr) text += std::string(name) + "=" + value + "\n";

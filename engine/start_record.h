@@ -5,6 +5,7 @@
 //   cwd=<working folder>
 //   arg1=<first argument>          one line per argument, as received
 //   ...
+//   stdin=<kind>                   what standard input is (standardInputKind)
 //   VEXAUSER=<value>               each of VEXAUSER, VEXAPASSWD and PATH
 //   VEXAPASSWD=<value>             that is set, in this order; an unset
 //   PATH=<value>                   one has no line

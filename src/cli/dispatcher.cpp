@@ -5,6 +5,7 @@
 #include "commands/preconditions.h"
 #include "commands/run.h"
 #include "commands/salts.h"
+#include "commands/service.h"
 #include "commands/start.h"
 #include "commands/stop_check.h"
 #include "config/folders.h"
@@ -129,6 +130,22 @@ int exportOne(const std::string& toolFolder, Arguments a) {
   return exportSalt(toolFolder, a[2], a[3], a[4]);
 }
 
+int registerByName(const std::string& toolFolder, Arguments a) {
+  return registerRepository(toolFolder, a[2], a[3], a[4]);
+}
+
+int registerStarting(const std::string& toolFolder, Arguments a) {
+  return registerRepository(toolFolder, a[2], a[3], a[4], a[5]);
+}
+
+int unregisterByName(const std::string& toolFolder, Arguments a) {
+  return unregisterRepository(toolFolder, a[2]);
+}
+
+int serveByName(const std::string& toolFolder, Arguments a) {
+  return serveRepository(toolFolder, a[2]);
+}
+
 template <ListFormat kFormat>
 int list(const std::string& toolFolder, Arguments) {
   return listRepositories(toolFolder, kFormat);
@@ -164,6 +181,11 @@ const CommandForm kForms[] = {
     {"-list", 2, 2, Condition::kNone, nullptr, 0, list<ListFormat::kTable>},
     {"-list", 3, 3, Condition::kIs, "-json", 0, list<ListFormat::kJson>},
     {"-list", 3, 3, Condition::kIs, "-names", 0, list<ListFormat::kNames>},
+    {"-register", 5, 5, Condition::kNone, nullptr, 4, registerByName},
+    {"-register", 6, 6, Condition::kNone, nullptr, 4, registerStarting},
+    {"-unregister", 3, 3, Condition::kNone, nullptr, 0, unregisterByName},
+    // Run by the Service Control Manager, which -register tells so.
+    {"-service", 3, 3, Condition::kNone, nullptr, 0, serveByName},
 };
 
 bool conditionHolds(const CommandForm& form, Arguments argv) {

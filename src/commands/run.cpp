@@ -18,21 +18,26 @@
 namespace {
 
 // How often a starting engine is asked whether it answers: soon after its
-// start, when a quick engine answers, then less and less often up to a
-// tenth of a second, so that a slow one costs nothing while the supervisor
-// still hears of its readiness at once.
+// start, when a quick engine answers, then less and less often up to every
+// 50 ms, so that a slow one costs little while the supervisor (systemd, or
+// Windows' service manager, which shows "running" only then) hears of its
+// readiness within a tenth of a second of its first answer.
 constexpr int kFirstPingMilliseconds = 5;
-constexpr int kPingIntervalMilliseconds = 100;
+constexpr int kPingIntervalMilliseconds = 50;
 // How long a shut-down engine may take to end before it is ended: long
 // enough for a service to finish its requests, short of systemd's default
 // 90 s, after which systemd would end the tool and the engine itself.
 constexpr int kDefaultShutdownSeconds = 30;
+
+}  // namespace
 
 int shutdownSeconds() {
   std::string text;
   int seconds = getEnvironment("ZERINCTL_SHUTDOWN_TIMEOUT", &text) ? parseInteger(text) : 0;
   return seconds > 0 ? seconds : kDefaultShutdownSeconds;
 }
+
+namespace {
 
 // "exit code 3", "signal 9": how the engine ended, for the message.
 std::string how(const ChildEnd& end) {

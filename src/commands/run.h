@@ -25,3 +25,7 @@ int runRepository(const std::string& toolFolder, const std::string& name, const 
 int runServiceDirect(const std::string& toolFolder, const std::string& user,
                      const std::string& password, const std::string& host, int port,
                      const std::string& connectionFile);
+
+// How long a shut-down engine may take to end before it is ended: the
+// seconds in ZERINCTL_SHUTDOWN_TIMEOUT, else 30.
+int shutdownSeconds();

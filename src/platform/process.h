@@ -44,7 +44,10 @@ struct ChildProcess {
 // which the tool waits for (supervise.h): standard input from nothing,
 // standard output and error the tool's own (a journal or a container's log
 // keeps what it writes), and in a process group of its own, so that a
-// Ctrl-C in a terminal reaches the tool alone.
+// Ctrl-C in a terminal reaches the tool alone. On Windows it has no console
+// of the tool's: its output comes through a pipe that the tool relays (to
+// the service's log in a service), and it lives in a job that ends what it
+// starts with it.
 bool startForeground(const std::string& executable, const std::string& commandLine,
                      const std::string& workingFolder, ChildProcess* child, std::string* error);
 

@@ -2,6 +2,7 @@
 // cmd.exe for the scripts.
 #include "platform/process.h"
 
+#include "platform/service_win32.h"
 #include "platform/windows_support.h"
 
 #include <shellapi.h>
@@ -37,15 +38,6 @@ bool createProcess(const std::string& executable, const std::string& commandLine
   return created != 0;
 }
 
-// The tool's own standard stream, made inheritable so that a child writes
-// where the tool writes even when that is a file or a pipe.
-HANDLE inheritableStream(DWORD which) {
-  HANDLE stream = GetStdHandle(which);
-  if (stream != nullptr && stream != INVALID_HANDLE_VALUE)
-    SetHandleInformation(stream, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-  return stream;
-}
-
 }  // namespace
 
 bool startDetached(const std::string& executable, const std::string& commandLine,
@@ -62,18 +54,42 @@ bool startDetached(const std::string& executable, const std::string& commandLine
 
 bool startForeground(const std::string& executable, const std::string& commandLine,
                      const std::string& workingFolder, ChildProcess* child, std::string* error) {
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  ScopedHandle nothing(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   &inherited, OPEN_EXISTING, 0, nullptr));
+  ScopedHandle readEnd, writeEnd;
+  HANDLE job = engineJob();
+  if (!nothing.valid() || job == nullptr ||
+      !CreatePipe(readEnd.out(), writeEnd.out(), nullptr, 0) ||
+      !SetHandleInformation(writeEnd.get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) {
+    *error = systemText(GetLastError());
+    return false;
+  }
   STARTUPINFOA startup{};
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = inheritableStream(STD_INPUT_HANDLE);
-  startup.hStdOutput = inheritableStream(STD_OUTPUT_HANDLE);
-  startup.hStdError = inheritableStream(STD_ERROR_HANDLE);
+  startup.hStdInput = nothing.get();
+  startup.hStdOutput = writeEnd.get();
+  startup.hStdError = writeEnd.get();
   PROCESS_INFORMATION process{};
-  // The tool's console, in a process group of its own: Windows then keeps
-  // the console's Ctrl-C from the engine, and the tool stops it instead.
-  if (!createProcess(executable, commandLine, workingFolder, CREATE_NEW_PROCESS_GROUP, &startup,
-                     &process, error))
+  // Without the tool's console no Ctrl-C, Ctrl-Break or close of it reaches
+  // the engine behind the tool's back; suspended until it is in the job, so
+  // that nothing it starts escapes it.
+  if (!createProcess(executable, commandLine, workingFolder, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                     &startup, &process, error))
     return false;
-  CloseHandle(process.hThread);
+  ScopedHandle thread(process.hThread);
+  if (!AssignProcessToJobObject(job, process.hProcess)) {
+    *error = systemText(GetLastError());
+    TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hProcess);
+    return false;
+  }
+  ResumeThread(thread.get());
+  // Only the engine may hold the pipe's writing end, or the relay would
+  // never see it close.
+  writeEnd.close();
+  HANDLE relayed = readEnd.release();
+  if (!relayEngineOutput(relayed)) CloseHandle(relayed);
   child->id = reinterpret_cast<long long>(process.hProcess);
   return true;
 }

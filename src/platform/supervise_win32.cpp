@@ -1,7 +1,9 @@
-// Supervising the engine on Windows: the console's control events set one
-// event, and the tool waits on it and on the engine's process handle at once.
+// Supervising the engine on Windows: the console's control events, and in a
+// service the manager's stop controls, set one event, and the tool waits on
+// it and on the engine's process handle at once.
 #include "platform/supervise.h"
 
+#include "platform/service_win32.h"
 #include "platform/windows_support.h"
 
 namespace {
@@ -12,6 +14,8 @@ HANDLE stopRequested = nullptr;  // auto-reset: each request is seen once
 HANDLE handleOf(const ChildProcess& child) { return reinterpret_cast<HANDLE>(child.id); }
 
 ChildEnd endOf(ChildProcess* child) {
+  // What the engine wrote last comes before what the tool says of its end.
+  awaitEngineOutput();
   DWORD code = 0;
   GetExitCodeProcess(handleOf(*child), &code);
   CloseHandle(handleOf(*child));
@@ -61,12 +65,14 @@ StopRequests::StopRequests(int graceSeconds) : graceSeconds_(graceSeconds) {
   }
   handle_ = reinterpret_cast<long long>(event);
   live_ = this;
+  shareStopEvent(event);
 }
 
 StopRequests::~StopRequests() { release(); }
 
 void StopRequests::release() {
   if (handle_ != -1) {
+    shareStopEvent(nullptr);
     SetConsoleCtrlHandler(onConsoleEvent, FALSE);
     CloseHandle(reinterpret_cast<HANDLE>(handle_));
     stopRequested = nullptr;
@@ -95,9 +101,11 @@ WaitResult StopRequests::waitForChild(ChildProcess* child, int milliseconds, Chi
 
 void endChild(ChildProcess* child, ChildEnd* end) {
   if (child->id == 0) return;
+  // The whole job: whatever the engine started goes with it.
+  endEngineTree();
   TerminateProcess(handleOf(*child), 1);
   WaitForSingleObject(handleOf(*child), INFINITE);
   *end = endOf(child);
 }
 
-void notifySupervisor(const char*) {}
+void notifySupervisor(const char* state) { reportToServiceManager(state); }

@@ -18,6 +18,12 @@ class ScopedHandle {
   bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
   HANDLE get() const { return handle_; }
   HANDLE* out() { return &handle_; }
+  // Hands the handle over to a new owner, who must close it.
+  HANDLE release() {
+    HANDLE handle = handle_;
+    handle_ = nullptr;
+    return handle;
+  }
   void reset(HANDLE handle = nullptr) {
     close();
     handle_ = handle;

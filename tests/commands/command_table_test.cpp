@@ -247,6 +247,21 @@ TEST_F(CommandTable, RunKeepsTheEngineUntilAStopRequestEndsIt) {
   run(rows);
 }
 
+// Windows' service words, where there is no Service Control Manager, name
+// systemd's unit instead; under Wine see service_test.sh.
+TEST_F(CommandTable, ServiceWordsNameSystemdsUnitWhereThereIsNoServiceControlManager) {
+  if (kWindows) GTEST_SKIP() << "the Windows service: tests/commands/service_test.sh";
+  const std::string systemd = "Windows services are not kept here: systemd keeps a repository's "
+                              "service through the unit zerinctl@sales (systemctl enable --now "
+                              "zerinctl@sales)\n" +
+                              kUsage;
+  run({row("-register sales u p", prints(systemd), status(-2)),
+       row("-register sales u p delayed", prints(systemd), status(-2)),
+       row("-unregister sales", prints(systemd), status(-2)),
+       row("-service sales", prints(systemd), status(-2)), row("-register sales u", kWrongUsage),
+       row("-unregister", kWrongUsage), row("-service sales x", kWrongUsage)});
+}
+
 // The main process of a container: its orphans are reaped and SIGTERM,
 // which PID 1 never gets without a handler, stops it as anywhere else, also
 // while the database script runs.
