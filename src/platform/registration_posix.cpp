@@ -1,6 +1,6 @@
 // On POSIX a registration is systemd's: the template unit's instance
-// zerinctl@NAME.service, enabled or not. One "systemctl is-enabled" names
-// every unit, so a listing of many repositories costs one short run.
+// zerinctl@NAME.service, enabled or not. One "systemctl show" names every
+// unit, so a listing of many repositories costs one short run.
 #include "platform/registration.h"
 
 #include <fcntl.h>
@@ -85,8 +85,7 @@ bool readUntilEnd(int from, std::chrono::steady_clock::time_point deadline, std:
 
 // Runs systemctl with `arguments`, its standard input and error the null
 // device, and keeps what it prints; false when it could not be run or did
-// not end within the bound (it is killed then). Its exit status carries no
-// answer of its own: is-enabled fails when no unit is enabled.
+// not end within the bound (it is killed then).
 bool runSystemctl(std::vector<std::string> arguments, std::string* out) {
   int ends[2];
   if (pipe2(ends, O_CLOEXEC) != 0) return false;
@@ -122,7 +121,9 @@ std::vector<ServiceRegistration> queryServiceRegistrations(const std::vector<std
   if (names.empty() || !systemdIsInit()) return answers;
   // A name systemd cannot take as a unit would end the whole run early:
   // such names stay unknown and are not asked.
-  std::vector<std::string> arguments = {"is-enabled", "--"};
+  // Not is-enabled: it stops at the first unit whose template is not
+  // installed, where show answers for each unit.
+  std::vector<std::string> arguments = {"show", "--property=UnitFileState", "--"};
   std::vector<size_t> asked;
   for (size_t i = 0; i < names.size(); ++i) {
     std::string unit = unitOf(names[i]);
@@ -132,11 +133,13 @@ std::vector<ServiceRegistration> queryServiceRegistrations(const std::vector<std
   }
   std::string printed;
   if (asked.empty() || !runSystemctl(arguments, &printed)) return answers;
-  // One line per unit, in order; any other count leaves which line belongs
-  // to which unit open.
+  // One line per unit, in order, among blank ones; any other count leaves
+  // which line belongs to which unit open.
+  const std::string key = "UnitFileState=";
   std::vector<std::string> states;
   std::istringstream lines(printed);
-  for (std::string line; std::getline(lines, line);) states.push_back(line);
+  for (std::string line; std::getline(lines, line);)
+    if (line.compare(0, key.size(), key) == 0) states.push_back(line.substr(key.size()));
   if (states.size() != asked.size()) return answers;
   for (size_t k = 0; k < asked.size(); ++k) {
     ServiceRegistration& answer = answers[asked[k]];

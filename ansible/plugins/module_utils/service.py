@@ -98,6 +98,7 @@ class Systemd:
         self.run = run
         self.commands = commands
         self.timeout = timeout
+        self.failed = False
         self.conf = os.path.join(SETTINGS_FOLDER, name + ".conf")
         self.password = os.path.join(SETTINGS_FOLDER, name + ".password")
 
@@ -108,19 +109,19 @@ class Systemd:
         return rc, out, err
 
     def query(self):
-        """{'enabled', 'active', 'failed', 'installed'} as systemd has it now."""
+        """{'enabled', 'active', 'installed'} as systemd has it now."""
         rc, out, err = self.systemctl("show", "--property=LoadState,UnitFileState,ActiveState")
         if rc != 0:
             raise Failed("systemd did not say how %s stands: %s" % (self.unit, err.strip() or out.strip()))
         props = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        self.failed = props.get("ActiveState") == "failed"
         return {"enabled": props.get("UnitFileState") in ("enabled", "enabled-runtime"),
                 "active": props.get("ActiveState") in ("active", "activating", "reloading"),
-                "failed": props.get("ActiveState") == "failed",
                 "installed": props.get("LoadState") not in (None, "not-found")}
 
     def act(self, verb):
         """Runs systemctl VERB; a failure says why, with the unit's last journal lines."""
-        if verb == "start" and self.query()["failed"]:
+        if verb == "start" and self.failed:
             # A unit that failed must be cleared, or its start limit refuses the start.
             self.systemctl("reset-failed")
         rc, out, err = self.systemctl(verb)
@@ -143,9 +144,11 @@ class Systemd:
             if not check_mode:
                 write_file(self.conf, text, 0o644)
         secret = params["password"] + "\n"
-        if read_file(self.password) != secret or file_mode(self.password) != 0o600:
+        held = read_file(self.password)
+        if held != secret or file_mode(self.password) != 0o600:
             diffs.append({"before_header": self.password, "after_header": self.password,
-                          "before": "(the password before)\n", "after": "(the password changed)\n"})
+                          "before": "(no password)\n" if held is None else "(a password)\n",
+                          "after": "(the password, changed)\n"})
             if not check_mode:
                 write_file(self.password, secret, 0o600)
         return bool(diffs), diffs
@@ -206,8 +209,7 @@ class WindowsService:
     def query(self):
         found = self.host.service(self.unit, None)
         self.registered = found.get("exists", False)
-        return {"enabled": self.registered, "active": found.get("state") == "running",
-                "failed": False, "installed": True}
+        return {"enabled": self.registered, "active": found.get("state") == "running", "installed": True}
 
     def write(self, params, check_mode):
         """-register, which keeps the settings and the password itself and
