@@ -554,7 +554,6 @@ TEST_F(CommandTable, ListShowsWhatCheckFindsByName) {
                         "</config>\n");
   const auto ping = sends("PING localhost");
   const auto pings = parts(odd, ping, ping, ping);
-  const std::string none = "\"enabled\": {unregistered-json}, \"start\": null";
   run({
       row("-list -names", odd, prints("q\"b\\s t\t" + u + "\nmerged\nfar\n")),
       row("-list", pings,
@@ -564,11 +563,14 @@ TEST_F(CommandTable, ListShowsWhatCheckFindsByName) {
                  "far        localhost  {up}  db.invalid  {unregistered}running\n")),
       row("-list -json", pings,
           prints("[\n  {\"name\": \"q\\\"b\\\\s t\\u0009\xC3\xBC\", \"host\": \"localhost\", "
-                 "\"port\": {up}, \"database\": \"local\", \"running\": true, " + none + "},\n"
+                 "\"port\": {up}, \"database\": \"local\", \"running\": true, "
+                 "\"enabled\": {unregistered-json}, \"start\": null},\n"
                  "  {\"name\": \"merged\", \"host\": \"localhost\", \"port\": {up}, "
-                 "\"database\": \"localhost\", \"running\": true, " + none + "},\n"
+                 "\"database\": \"localhost\", \"running\": true, "
+                 "\"enabled\": {unregistered-json}, \"start\": null},\n"
                  "  {\"name\": \"far\", \"host\": \"localhost\", \"port\": {up}, "
-                 "\"database\": \"db.invalid\", \"running\": true, " + none + "}\n]\n")),
+                 "\"database\": \"db.invalid\", \"running\": true, "
+                 "\"enabled\": {unregistered-json}, \"start\": null}\n]\n")),
       row("-list -json", file("{data}{/}vexa_config.xml", "<config/>"), prints("[]\n")),
       row("-list -names", file("{data}{/}vexa_config.xml", "<config>\n<instance"), status(-1),
           prints("Cannot list repositories: the descriptor {data}{/}vexa_config.xml is malformed "
@@ -609,11 +611,13 @@ TEST_F(CommandTable, ListWaitsForSilentServicesAtOnce) {
 TEST_F(CommandTable, ListLooksNamesUpAtOnce) {
   SilentNameServer names(expand("{data}"));
   if (!names.unavailable.empty()) GTEST_SKIP() << names.unavailable;
-  std::string descriptor = "<config>\n", table = "NAME  HOST              PORT  DATABASE  REGISTERED  STATE\n";
+  std::string descriptor = "<config>\n",
+              table = "NAME  HOST              PORT  DATABASE  REGISTERED  STATE\n";
   for (char n = '1'; n <= '8'; ++n) {
     descriptor += std::string("<instance name='s") + n + "' port='1' vexahost='s" + n +
                   ".zerinctl.test'/>\n";
-    table += std::string("s") + n + "    s" + n + ".zerinctl.test  2     local     {unregistered}not running\n";
+    table += std::string("s") + n + "    s" + n +
+             ".zerinctl.test  2     local     {unregistered}not running\n";
   }
   layOut(row("-list", file("{data}{/}vexa_config.xml", descriptor + "</config>\n")));
   const std::string tool = expand("{tool}{/}zerinctl") + kExecutableSuffix;

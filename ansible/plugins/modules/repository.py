@@ -225,7 +225,9 @@ unit:
   type: str
   sample: zerinctl@sales.service
 enabled:
-  description: Whether the unit is enabled (the Windows service registered) after the task; null without a service manager.
+  description:
+    - Whether the unit is enabled (the Windows service registered) after the task.
+    - Null without a service manager.
   returned: always
   type: bool
   sample: true
@@ -242,8 +244,8 @@ stdout_lines:
   sample: ["Zerin service not running on host localhost, port 18201", "Starting Quarra server..."]
 """
 
-from ansible_collections.zerin.admin.plugins.module_utils.local import run_module
-from ansible_collections.zerin.admin.plugins.module_utils.repository import OPTIONS, RULES, ensure_repository
+from ansible_collections.zerin.admin.plugins.module_utils.local import run_module  # noqa: E402
+from ansible_collections.zerin.admin.plugins.module_utils.repository import OPTIONS, RULES, ensure_repository  # noqa: E402
 
 
 def main():

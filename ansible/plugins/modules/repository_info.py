@@ -108,8 +108,8 @@ commands:
   sample: ["/opt/zerin/zerinctl -list -json"]
 """
 
-from ansible_collections.zerin.admin.plugins.module_utils.local import run_module
-from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import INFO_OPTIONS, list_repositories
+from ansible_collections.zerin.admin.plugins.module_utils.local import run_module  # noqa: E402
+from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import INFO_OPTIONS, list_repositories  # noqa: E402
 
 
 def main():

@@ -152,8 +152,8 @@ failed_salts:
   sample: ["payroll"]
 """
 
-from ansible_collections.zerin.admin.plugins.module_utils.local import run_module
-from ansible_collections.zerin.admin.plugins.module_utils.salts import OPTIONS, move_salts
+from ansible_collections.zerin.admin.plugins.module_utils.local import run_module  # noqa: E402
+from ansible_collections.zerin.admin.plugins.module_utils.salts import OPTIONS, move_salts  # noqa: E402
 
 
 def main():
