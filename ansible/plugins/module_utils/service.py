@@ -214,6 +214,9 @@ class WindowsService:
     def write(self, params, check_mode):
         """-register, which keeps the settings and the password itself and
         says when they were unchanged; in check mode, a missing registration."""
+        if params.get("service_environment"):
+            raise Failed("service_environment is for systemd's unit; a Windows service runs with the "
+                         "system's environment")
         if check_mode:
             return not self.registered, []
         args = ["-register", params["name"], params["user"], FROM_STDIN] + (

@@ -28,7 +28,7 @@ description:
     tool's password argument C(-)), so no command line on the host shows
     them. The tool reads C(ZERINCTL_PASSWORD_FILE) and C(ZERINCTL_PASSWORD)
     before its standard input, so the task's environment must not set them.
-  - With I(enabled), the system's service manager keeps the service: on
+  - With I(enabled), the system's service manager keeps the service. On
     systemd hosts the unit C(zerinctl@NAME) (the template that the package
     installs), on Windows hosts the service C(zerinctl-NAME) that the tool's
     C(-register) makes. Once the unit is enabled or runs, I(state) works
@@ -89,6 +89,7 @@ options:
       - Fails on hosts with neither systemd as the init nor Windows.
       - Needs I(user) and I(password) when C(true); works by name, not with I(port).
     type: bool
+    version_added: 1.1.0
   service_environment:
     description:
       - Variables for the installation's scripts when the unit starts the
@@ -96,12 +97,14 @@ options:
         C(QUARRA_HOME). Written into C(/etc/zerinctl/NAME.conf); needs I(enabled).
       - The task's C(environment) keyword reaches only what the task runs itself.
     type: dict
+    version_added: 1.1.0
   service_start:
     description:
       - Windows hosts, with I(enabled); the service's start type (automatic, delayed automatic, manual).
       - Omitted, the tool's default, automatic.
     type: str
     choices: [auto, delayed, demand]
+    version_added: 1.1.0
   user:
     description:
       - The engine's user name, which C(-start) hands to the engine.

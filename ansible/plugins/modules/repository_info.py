@@ -86,9 +86,9 @@ repositories:
       type: bool
     enabled:
       description:
-        - Whether a registration keeps the service: the unit C(zerinctl@NAME)
-          enabled on systemd hosts, the service C(zerinctl-NAME) registered on
-          Windows hosts; null where the host has no service manager the tool knows.
+        - Whether a registration keeps the service. On systemd hosts, the unit
+          C(zerinctl@NAME) is enabled; on Windows hosts, the service C(zerinctl-NAME)
+          is registered. Null where the host has no service manager the tool knows.
       type: bool
     start:
       description: The Windows service's start type (C(auto), C(delayed), C(demand), C(disabled)); null elsewhere.
