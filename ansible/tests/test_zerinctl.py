@@ -129,13 +129,14 @@ class Flavour:
         self.assertTrue(result["failed"])
         self.assertIn("Failed to read connection string from file", result["msg"])
 
-    def test_an_unknown_repository_or_tool_fails_with_their_words(self):
+    def test_an_unknown_repository_or_tool_or_a_missing_service_manager_fails_saying_so(self):
         nowhere = {"tool_folder": self.inst.native(self.inst.file("nosuch"))}
         unknown, missing = "Cannot find repository details", "cannot run "
         for state, changes, said in (("started", {"name": "nosuch"}, unknown),
                                      ("stopped", {"name": "nosuch"}, unknown),
                                      ("restarted", {"name": "nosuch"}, unknown),
-                                     ("started", nowhere, missing), ("absent", nowhere, missing)):
+                                     ("started", nowhere, missing), ("absent", nowhere, missing),
+                                     ("stopped", {"enabled": False}, "enabled needs a service manager")):
             result = self.ensure(state=state, **changes)
             self.assertTrue(result.get("failed") and not result["changed"], (state, result))
             self.assertIn(said, result["msg"])

@@ -84,13 +84,14 @@ def managed(manager, tool, params, result, check_mode, clock, sleep):
     if enabled and not unit["installed"]:
         raise Failed("%s cannot be enabled: the template unit zerinctl@.service is not installed on this host "
                      "(the Debian package and cmake --install put it in lib/systemd/system)" % manager.unit)
-    rewritten, diffs = manager.write(params, check_mode) if enabled else (False, [])
     running = False
     if want != "absent":
+        # A repository the descriptor lacks gets no unit settings either.
         state, lines = check(tool, check_args(params), result)
         if state in ("unknown", "error"):
             raise Failed(unexpected(tool, lines) if state == "error" else " / ".join(lines))
         running = state == "running"
+    rewritten, diffs = manager.write(params, check_mode) if enabled else (False, [])
     todo = steps(want, enabled, unit, running, rewritten)
     result["changed"] = rewritten or any(step not in ("tool", "forget") for step in todo)
     for step in todo:

@@ -12,7 +12,6 @@ __metaclass__ = type
 
 import base64
 import ntpath
-import posixpath
 
 from ansible.module_utils.common.parameters import remove_values
 from ansible.module_utils.common.text.converters import to_native, to_text
@@ -20,14 +19,14 @@ from ansible_collections.zerin.admin.plugins.module_utils.service import Windows
 from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import Failed
 
 
-# Each module the host is asked through: POSIX's, then Windows'.
+# Each module the host is asked through.
 MODULES = {
-    "command": ("ansible.builtin.command", "ansible.windows.win_command"),
-    "stat": ("ansible.builtin.stat", "ansible.windows.win_stat"),
-    "find": ("ansible.builtin.find", "ansible.windows.win_find"),
-    "slurp": ("ansible.builtin.slurp", "ansible.windows.slurp"),
-    "file": ("ansible.builtin.file", "ansible.windows.win_file"),
-    "service": (None, "ansible.windows.win_service"),
+    "command": "ansible.windows.win_command",
+    "stat": "ansible.windows.win_stat",
+    "find": "ansible.windows.win_find",
+    "slurp": "ansible.windows.slurp",
+    "file": "ansible.windows.win_file",
+    "service": "ansible.windows.win_service",
 }
 
 
@@ -41,14 +40,15 @@ class Host:
     ACTION's task; what the host's module cannot do raises Failed with the
     module's msg."""
 
+    windows = True
+
     def __init__(self, action, task_vars, chdir):
         self.action = action
         self.task_vars = task_vars
         self.chdir = chdir
-        self.windows = is_windows(action)
 
     def module(self, name, **args):
-        return self.action._execute_module(module_name=MODULES[name][self.windows], module_args=args,
+        return self.action._execute_module(module_name=MODULES[name], module_args=args,
                                            task_vars=self.task_vars)
 
     def run(self, argv, stdin=None):
@@ -71,8 +71,7 @@ class Host:
         res = self.module("find", paths=[folder], hidden=True, get_checksum=True)
         if res.get("failed"):
             raise Failed("cannot checksum the files in %s: %s" % (folder, to_text(res.get("msg"))))
-        name = (ntpath if self.windows else posixpath).basename
-        return dict((name(f["path"]), f.get("checksum")) for f in res.get("files", []))
+        return dict((ntpath.basename(f["path"]), f.get("checksum")) for f in res.get("files", []))
 
     def read(self, path):
         res = self.module("slurp", src=path)
@@ -81,8 +80,7 @@ class Host:
         return to_text(base64.b64decode(res["content"]))
 
     def make_folder(self, path):
-        args = {} if self.windows else {"mode": "0700"}
-        res = self.module("file", path=path, state="directory", **args)
+        res = self.module("file", path=path, state="directory")
         if res.get("failed"):
             raise Failed("cannot create %s: %s" % (path, to_text(res.get("msg"))))
 
