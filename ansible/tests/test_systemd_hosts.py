@@ -200,6 +200,8 @@ class SystemdHosts(unittest.TestCase):
             with open(os.path.join(self.roots[name], "opt", "zerin", "data", "vexa_config.xml")) as f:
                 self.assertNotIn('name="sales"', f.read())
         # The passwords stood on no command line, here or in the hosts.
+        self.processes.done.set()
+        self.processes.join()
         self.assertTrue(any("zerinctl -run sales admin -" in line for line in self.processes.seen))
         for line in self.processes.seen:
             self.assertNotIn(PASSWORD, line)

@@ -105,13 +105,17 @@ def managed(manager, tool, params, result, check_mode, clock, sleep):
                 stop(tool, params, result, True, clock, sleep)
             else:
                 manager.act(step)
-    after = dict(unit, enabled=enabled if enabled is not None else unit["enabled"] and want != "absent",
-                 active=unit["active"] if "start" not in todo and "stop" not in todo else "start" in todo)
-    diffs.insert(0, {"before_header": manager.unit, "after_header": manager.unit,
-                     "before": "enabled: %(enabled)s\nactive: %(active)s\n" % unit,
-                     "after": "enabled: %(enabled)s\nactive: %(active)s\n" % after})
-    result["diff"] = diffs
+    after = unit_after(unit, want, enabled, todo)
+    result["diff"] = [{"before_header": manager.unit, "after_header": manager.unit,
+                       "before": "enabled: %(enabled)s\nactive: %(active)s\n" % unit,
+                       "after": "enabled: %(enabled)s\nactive: %(active)s\n" % after}] + diffs
     if not check_mode:
         result.update(enabled=after["enabled"], active=after["active"])
         if "start" in todo or "restart" in todo:
             check(tool, check_args(params), result)
+
+
+def unit_after(unit, want, enabled, todo):
+    """The unit's enabled and active states once TODO is done."""
+    return {"enabled": unit["enabled"] and want != "absent" if enabled is None else enabled,
+            "active": "start" in todo if "start" in todo or "stop" in todo else unit["active"]}
