@@ -114,6 +114,13 @@ class Installation:
                     argv[0], done.returncode, err.read().decode("utf-8", "replace")))
             return done.returncode, text
 
+    # No service manager keeps these copies' services.
+    def manager(self, params, tool):
+        return None
+
+    def active(self, names):
+        return [None] * len(names)
+
     # What the salts logic asks of a host, as the modules answer it.
     def kind(self, path):
         path = self.local(path)

@@ -3,7 +3,6 @@ there from the built tarball by scripts/test-ansible.sh): its documentation,
 and real ansible-playbook runs against localhost on a copy of the POSIX demo
 installation."""
 
-import ast
 import json
 import os
 import subprocess
@@ -12,13 +11,15 @@ import threading
 import unittest
 
 import support
+from ansible_collections.zerin.admin.plugins.module_utils import repository, salts, zerinctl
 from support import DB_PASSWORD, PASSWORD, PIN
 
 PLAYBOOKS = os.path.join(support.HERE, "playbooks")
 with open(os.path.join(support.ROOT, "demo", "common", "vexa", "store", "payroll.salt")) as f:
     SALT_VALUE = f.read().strip()
 DEMO = os.path.join(support.ROOT, "ansible", "demo.yml")
-MODULES = ("repository", "repository_info", "salts")
+TAKEN = {"repository": repository.OPTIONS, "repository_info": zerinctl.INFO_OPTIONS, "salts": salts.OPTIONS}
+MODULES = tuple(TAKEN)
 
 
 class ProcessList(threading.Thread):
@@ -112,9 +113,7 @@ class Documentation(unittest.TestCase):
         self.assertEqual(done.returncode, 0)
         docs = json.loads(done.stdout)
         for module in MODULES:
-            with open(os.path.join(support.ROOT, "ansible", "plugins", "action", module + ".py")) as f:
-                taken = next(ast.literal_eval(node.value) for node in ast.parse(f.read()).body
-                             if isinstance(node, ast.Assign) and node.targets[0].id == "OPTIONS")
+            taken = TAKEN[module]
             options = docs["zerin.admin." + module]["doc"]["options"]
             self.assertEqual(sorted(options), sorted(taken), module)
             for name, option in taken.items():

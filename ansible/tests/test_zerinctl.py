@@ -8,7 +8,7 @@ import time
 import unittest
 
 import support
-from ansible_collections.zerin.admin.plugins.module_utils import salts, zerinctl
+from ansible_collections.zerin.admin.plugins.module_utils import repository, salts, service, zerinctl
 from support import DB_PASSWORD, PASSWORD, PIN
 
 
@@ -28,6 +28,43 @@ class Statuses(unittest.TestCase):
             self.assertEqual(zerinctl.status(rc), expected, rc)
 
 
+class ServiceSteps(unittest.TestCase):
+    def test_what_a_task_asks_of_the_unit(self):
+        off, on, up, both = ({"enabled": e, "active": a} for e, a in
+                             ((False, False), (True, False), (False, True), (True, True)))
+        # want, enabled, the unit, a detached engine answers, settings rewritten: the steps.
+        rows = [
+            ("started", True, off, True, True, ["enable", "handover", "start"]),
+            ("started", True, both, True, False, []),
+            ("started", True, both, True, True, ["restart"]),
+            ("started", None, on, False, False, ["start"]),
+            ("started", None, off, True, False, ["tool"]),  # no unit in play: the tool as before
+            ("started", False, on, False, False, ["disable", "tool"]),
+            ("started", False, both, True, False, ["disable"]),  # disabled, still running under systemd
+            ("restarted", None, both, True, False, ["restart"]),
+            ("stopped", True, both, True, True, ["stop"]),
+            ("stopped", None, on, True, False, ["tool"]),  # a detached engine beside an enabled unit
+            ("stopped", None, on, False, False, []),
+            ("absent", None, both, True, False, ["stop", "disable", "forget", "tool"]),
+            ("absent", None, off, False, False, ["forget", "tool"]),
+        ]
+        for want, enabled, unit, engine, rewritten, expected in rows:
+            self.assertEqual(service.steps(want, enabled, unit, engine, rewritten), expected,
+                             (want, enabled, unit, engine, rewritten))
+
+    def test_unit_names_and_settings_as_systemd_reads_them(self):
+        self.assertEqual(service.unit_name("sales"), "zerinctl@sales.service")
+        self.assertEqual(service.unit_name(".a b-ü"), "zerinctl@\\x2ea\\x20b\\x2d\\xc3\\xbc.service")
+        params = {"name": "s", "tool_folder": "/opt/zerin", "user": "admin",
+                  "service_environment": {"QUARRA_HOME": "/opt/q q", "Z": 'a"$b\\'}}
+        self.assertEqual(service.settings_text(params).splitlines()[1:],
+                         ["ZERINCTL_FOLDER=/opt/zerin", "ZERINCTL_USER=admin", 'QUARRA_HOME="/opt/q q"',
+                          'Z="a\\"\\$b\\\\"'])
+        for key, value in (("ZERINCTL_PASSWORD", "x"), ("1A", "x"), ("A", "x\ny")):
+            with self.assertRaises(zerinctl.Failed):
+                service.settings_text(dict(params, service_environment={key: value}))
+
+
 class Flavour:
     """The tests every build runs; subclasses name the build."""
 
@@ -42,12 +79,13 @@ class Flavour:
         params = {"name": "sales", "tool_folder": self.inst.folder, "state": "started",
                   "user": "admin", "password": PASSWORD, "debug": False, "wait": True,
                   "timeout": 30, "db_user": None, "db_password": None, "host": "localhost",
-                  "port": None, "connection_file": None}
+                  "port": None, "connection_file": None, "enabled": None, "service_environment": None,
+                  "service_start": None}
         params.update(changes)
         return params
 
     def ensure(self, check_mode=False, **changes):
-        return zerinctl.ensure_repository(self.params(**changes), self.inst, check_mode)
+        return repository.ensure_repository(self.params(**changes), self.inst, check_mode)
 
     def tool_says(self, *args):
         return self.inst.run([zerinctl.tool_path(self.inst.folder, self.inst.windows)] + list(args))
@@ -91,13 +129,14 @@ class Flavour:
         self.assertTrue(result["failed"])
         self.assertIn("Failed to read connection string from file", result["msg"])
 
-    def test_an_unknown_repository_or_tool_fails_with_their_words(self):
+    def test_an_unknown_repository_or_tool_or_a_missing_service_manager_fails_saying_so(self):
         nowhere = {"tool_folder": self.inst.native(self.inst.file("nosuch"))}
         unknown, missing = "Cannot find repository details", "cannot run "
         for state, changes, said in (("started", {"name": "nosuch"}, unknown),
                                      ("stopped", {"name": "nosuch"}, unknown),
                                      ("restarted", {"name": "nosuch"}, unknown),
-                                     ("started", nowhere, missing), ("absent", nowhere, missing)):
+                                     ("started", nowhere, missing), ("absent", nowhere, missing),
+                                     ("stopped", {"enabled": False}, "enabled needs a service manager")):
             result = self.ensure(state=state, **changes)
             self.assertTrue(result.get("failed") and not result["changed"], (state, result))
             self.assertIn(said, result["msg"])

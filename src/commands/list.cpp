@@ -6,6 +6,7 @@
 #include "config/narrow_text.h"
 #include "config/settings.h"
 #include "control/service_messages.h"
+#include "platform/registration.h"
 #include "util/output.h"
 #include "util/status.h"
 #include "util/trace.h"
@@ -98,12 +99,23 @@ std::string databaseOf(const RepositoryInstance& instance) {
   return instance.host == kLocalhost && instance.path.empty() ? "local" : instance.host;
 }
 
-void printTable(const RepositoryList& repositories, const std::vector<char>& running) {
-  std::vector<std::vector<std::string>> rows = {{"NAME", "HOST", "PORT", "DATABASE", "STATE"}};
+// The REGISTERED column: "-" where no service manager could be asked,
+// "no", else the Windows start type or, for systemd's enabled unit, "yes".
+std::string registrationOf(const ServiceRegistration& registration) {
+  if (!registration.known) return "-";
+  if (!registration.enabled) return "no";
+  return registration.start.empty() ? "yes" : registration.start;
+}
+
+void printTable(const RepositoryList& repositories, const std::vector<char>& running,
+                const std::vector<ServiceRegistration>& registrations) {
+  std::vector<std::vector<std::string>> rows = {
+      {"NAME", "HOST", "PORT", "DATABASE", "REGISTERED", "STATE"}};
   for (size_t i = 0; i < repositories.names.size(); ++i) {
     const RepositoryInstance& instance = repositories.instances[i];
     rows.push_back({narrowFromUtf8(repositories.names[i]), instance.vexaHost,
-                    std::to_string(instance.vexaPort), databaseOf(instance), stateOf(running[i])});
+                    std::to_string(instance.vexaPort), databaseOf(instance),
+                    registrationOf(registrations[i]), stateOf(running[i])});
   }
   std::vector<size_t> widths(rows[0].size(), 0);
   for (const auto& row : rows)
@@ -135,7 +147,18 @@ std::string jsonString(const std::string& utf8) {
   return quoted + "\"";
 }
 
-void printJson(const RepositoryList& repositories, const std::vector<char>& running) {
+// "enabled" and "start": null where they are not known.
+std::string registrationFields(const ServiceRegistration& registration) {
+  if (!registration.known) return ", \"enabled\": null, \"start\": null";
+  std::string start = registration.enabled && !registration.start.empty()
+                          ? jsonString(registration.start)
+                          : "null";
+  return std::string(", \"enabled\": ") + (registration.enabled ? "true" : "false") +
+         ", \"start\": " + start;
+}
+
+void printJson(const RepositoryList& repositories, const std::vector<char>& running,
+               const std::vector<ServiceRegistration>& registrations) {
   std::string text = "[";
   for (size_t i = 0; i < repositories.names.size(); ++i) {
     const RepositoryInstance& instance = repositories.instances[i];
@@ -148,7 +171,7 @@ void printJson(const RepositoryList& repositories, const std::vector<char>& runn
             (running[i] == kUnchecked ? "null"
              : running[i] == kRunning ? "true"
                                       : "false") +
-            "}";
+            registrationFields(registrations[i]) + "}";
   }
   printOut("%s\n", (text + (repositories.names.empty() ? "]" : "\n]")).c_str());
 }
@@ -183,9 +206,10 @@ int listRepositories(const std::string& toolFolder, ListFormat format) {
   }
   std::vector<std::string> failures;
   std::vector<char> running = checkAll(repositories, &failures);
+  std::vector<ServiceRegistration> registrations = queryServiceRegistrations(repositories.names);
   if (format == ListFormat::kJson)
-    printJson(repositories, running);
+    printJson(repositories, running, registrations);
   else
-    printTable(repositories, running);
+    printTable(repositories, running, registrations);
   return allChecked(repositories, failures) ? kSuccess : kFailure;
 }

@@ -528,13 +528,14 @@ TEST_F(CommandTable, NamesOutsideTheLegacyCodePageStayApart) {
   const auto ping = sends("PING localhost");
   auto json = [](const std::string& name, const std::string& port, const std::string& running) {
     return "{\"name\": \"" + name + "\", \"host\": \"localhost\", \"port\": " + port +
-           ", \"database\": \"local\", \"running\": " + running + "}";
+           ", \"database\": \"local\", \"running\": " + running +
+           ", \"enabled\": {unregistered-json}, \"start\": null}";
   };
   run({
       row("-list", two, ping,
-          prints("NAME  HOST       PORT   DATABASE  STATE\n"
-                 "販売    localhost  {up}  local     running\n"
-                 "顧客    localhost  {engine}  local     not running\n")),
+          prints("NAME  HOST       PORT   DATABASE  REGISTERED  STATE\n"
+                 "販売    localhost  {up}  local     {unregistered}running\n"
+                 "顧客    localhost  {engine}  local     {unregistered}not running\n")),
       row("-list -json", two, ping,
           prints("[\n  " + json("販売", "{up}", "true") + ",\n  " +
                  json("顧客", "{engine}", "false") + "\n]\n")),
@@ -620,20 +621,24 @@ TEST_F(CommandTable, ListShowsWhatCheckFindsByName) {
   run({
       row("-list -names", odd, prints("q\"b\\s t\t" + u + "\nmerged\nlate\nfar\n")),
       row("-list", pings,
-          prints("NAME       HOST       PORT   DATABASE    STATE\nq\"b\\s t\t" + u +
-                 "  localhost  {up}  local       running\n"
-                 "merged     localhost  {up}  localhost   running\n"
-                 "late       localhost  2      local       not running\n"
-                 "far        localhost  {up}  db.invalid  running\n")),
+          prints("NAME       HOST       PORT   DATABASE    REGISTERED  STATE\nq\"b\\s t\t" + u +
+                 "  localhost  {up}  local       {unregistered}running\n"
+                 "merged     localhost  {up}  localhost   {unregistered}running\n"
+                 "late       localhost  2      local       {unregistered}not running\n"
+                 "far        localhost  {up}  db.invalid  {unregistered}running\n")),
       row("-list -json", pings,
           prints("[\n  {\"name\": \"q\\\"b\\\\s t\\u0009\xC3\xBC\", \"host\": \"localhost\", "
-                 "\"port\": {up}, \"database\": \"local\", \"running\": true},\n"
+                 "\"port\": {up}, \"database\": \"local\", \"running\": true, "
+                 "\"enabled\": {unregistered-json}, \"start\": null},\n"
                  "  {\"name\": \"merged\", \"host\": \"localhost\", \"port\": {up}, "
-                 "\"database\": \"localhost\", \"running\": true},\n"
+                 "\"database\": \"localhost\", \"running\": true, "
+                 "\"enabled\": {unregistered-json}, \"start\": null},\n"
                  "  {\"name\": \"late\", \"host\": \"localhost\", \"port\": 2, "
-                 "\"database\": \"local\", \"running\": false},\n"
+                 "\"database\": \"local\", \"running\": false, "
+                 "\"enabled\": {unregistered-json}, \"start\": null},\n"
                  "  {\"name\": \"far\", \"host\": \"localhost\", \"port\": {up}, "
-                 "\"database\": \"db.invalid\", \"running\": true}\n]\n")),
+                 "\"database\": \"db.invalid\", \"running\": true, "
+                 "\"enabled\": {unregistered-json}, \"start\": null}\n]\n")),
       row("-list -json", file("{data}{/}vexa_config.xml", "<config/>"), prints("[]\n")),
       row("-list -names", file("{data}{/}vexa_config.xml", "<config>\n<instance"), status(-1),
           prints("Cannot list repositories: the descriptor {data}{/}vexa_config.xml is malformed "
@@ -701,11 +706,13 @@ TEST_F(CommandTable, ListWaitsForSilentServicesAtOnce) {
 TEST_F(CommandTable, ListLooksNamesUpAtOnce) {
   SilentNameServer names(expand("{data}"));
   if (!names.unavailable.empty()) GTEST_SKIP() << names.unavailable;
-  std::string descriptor = "<config>\n", table = "NAME  HOST              PORT  DATABASE  STATE\n";
+  std::string descriptor = "<config>\n",
+              table = "NAME  HOST              PORT  DATABASE  REGISTERED  STATE\n";
   for (char n = '1'; n <= '8'; ++n) {
     descriptor += std::string("<instance name='s") + n + "' port='1' vexahost='s" + n +
                   ".zerinctl.test'/>\n";
-    table += std::string("s") + n + "    s" + n + ".zerinctl.test  2     local     not running\n";
+    table += std::string("s") + n + "    s" + n +
+             ".zerinctl.test  2     local     {unregistered}not running\n";
   }
   layOut(row("-list", file("{data}{/}vexa_config.xml", descriptor + "</config>\n")));
   const std::string tool = expand("{tool}{/}zerinctl") + kExecutableSuffix;
@@ -713,7 +720,7 @@ TEST_F(CommandTable, ListLooksNamesUpAtOnce) {
   const double check = names.timedRun({tool, "-check", "s1", "u", "p"}, &checked);
   const double list = names.timedRun({tool, "-list"}, &listed);
   EXPECT_EQ(checked, "Zerin service not running on host s1.zerinctl.test, port 2\n");
-  EXPECT_EQ(listed, table);
+  EXPECT_EQ(listed, expand(table));
   EXPECT_GT(check, 1.8) << "each attempt's lookup waits for the silent name server";
   EXPECT_LT(list, 1.5 * check);
 }

@@ -4,6 +4,7 @@
 #include "config/folders.h"
 #include "platform/environment.h"
 #include "platform/process.h"
+#include "platform/registration.h"
 #include "platform/system.h"
 
 #include <algorithm>
@@ -111,8 +112,19 @@ Installation::~Installation() {
   (void)!std::freopen(kNullDevice, "r", stdin);
 }
 
+// The test repositories are registered nowhere; whether the machine has a
+// service manager to say so differs from one machine to the next.
+static const ServiceRegistration& unregistered() {
+  static const ServiceRegistration answer =
+      queryServiceRegistrations({"zerinctl-tests-never-registered"})[0];
+  return answer;
+}
+
 std::string Installation::expand(std::string text) const {
   const std::pair<const char*, std::string> values[] = {
+      // The cell of -list's REGISTERED column, padded as under its heading.
+      {"{unregistered}", unregistered().known ? "no          " : "-           "},
+      {"{unregistered-json}", unregistered().known ? "false" : "null"},
       {"{up}", std::to_string(peer_.port())},
       {"{gone}", std::to_string(gone_)},
       {"{engine}", std::to_string(engine_)},

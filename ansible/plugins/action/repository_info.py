@@ -1,19 +1,16 @@
 # -*- coding: utf-8 -*-
 # Copyright: zerinctl maintainers
-"""Runs on the controller and reads the installation's repositories through
-zerinctl -list -json on the host."""
+"""Runs the module on POSIX hosts; on Windows hosts reads the installation's
+repositories from the controller through zerinctl.exe -list -json."""
 
 from __future__ import absolute_import, division, print_function
 
 __metaclass__ = type
 
 from ansible.plugins.action import ActionBase
+from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import INFO_OPTIONS as OPTIONS
 from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import list_repositories
 from ansible_collections.zerin.admin.plugins.plugin_utils.host import run_on_host
-
-OPTIONS = {
-    "tool_folder": {"type": "str", "required": True},
-}
 
 
 class ActionModule(ActionBase):

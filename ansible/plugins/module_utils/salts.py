@@ -38,6 +38,14 @@ from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import (
 INDEX = "vexaexportSaltIndex.txt"
 SALT_FAILED = re.compile(r"^(?:Export salt (.*) failed\.|Import salt (.*) failed, you can check .*)$")
 
+OPTIONS = {
+    "tool_folder": {"type": "str", "required": True},
+    "direction": {"type": "str", "required": True, "choices": ["export", "import"]},
+    "argument": {"type": "str", "default": "", "no_log": True},
+    "salt": {"type": "str"},
+    "path": {"type": "str", "required": True},
+}
+
 
 def failed_salts(lines):
     names = []

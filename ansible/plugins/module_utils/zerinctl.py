@@ -10,9 +10,9 @@ not be run at all. So the same code serves POSIX hosts, Windows hosts and
 the Windows build under Wine.
 
 A failure anywhere raises ``Failed``; the functions that return a task's
-result (``ensure_repository``, ``list_repositories``, ``move_salts``) turn
-it into ``failed`` and ``msg``, the way a module's ``fail_json`` does,
-beside what the task had done until then.
+result (``list_repositories``; ``ensure_repository`` in repository.py,
+``move_salts`` in salts.py) turn it into ``failed`` and ``msg``, the way a
+module's ``fail_json`` does, beside what the task had done until then.
 """
 
 from __future__ import absolute_import, division, print_function
@@ -23,7 +23,6 @@ import json
 import ntpath
 import posixpath
 import re
-import time
 
 # The word that makes a command take its endpoint from the command line.
 EXPLICIT = "_VEXADEFAULT_"
@@ -33,11 +32,11 @@ UNUSED = "-"
 # command line on the host shows it.
 FROM_STDIN = "-"
 MASK = "***"
-# Pause between two checks while waiting. One check through Ansible costs a
-# module round trip (a few hundred ms at least), while the engine answers
-# within a few ms of -start; the first check after -start mostly finds it,
-# and a longer pause would only delay the task when it does not.
-POLL_INTERVAL = 0.1
+# Pause between two checks while waiting. On a POSIX host a check is a run
+# of the tool beside the module (a few ms), and the engine answers within a
+# few ms of -start; from the controller (Windows hosts) each check costs a
+# module round trip anyway, which this pause hardly lengthens.
+POLL_INTERVAL = 0.02
 
 RUNNING = re.compile(r"^Zerin service is running on host (.*), port (\d+)$")
 NOT_RUNNING = re.compile(r"^Zerin service not running on host (.*), port (\d+)$")
@@ -252,21 +251,16 @@ def outcome(result, work):
     return result
 
 
-def ensure_repository(params, host, check_mode=False, clock=time.monotonic, sleep=time.sleep):
-    """Brings one repository to params['state'] on HOST (its run and
-    windows); returns the task's result."""
-    tool = Tool(host.run, tool_path(params["tool_folder"], host.windows),
-                [params.get("password"), params.get("db_password")])
-    # The tool's own lists: they grow as it runs.
-    result = {"changed": False, "running": False, "host": None, "port": None,
-              "commands": tool.commands, "stdout_lines": tool.lines}
-    step = remove if params["state"] == "absent" else converge
-    return outcome(result, lambda: step(tool, params, result, check_mode, clock, sleep))
+INFO_OPTIONS = {
+    "tool_folder": {"type": "str", "required": True},
+}
 
 
 def list_repositories(params, host):
-    """The repositories of the installation as -list -json reports them;
-    returns the task's result."""
+    """The repositories of the installation as -list -json reports them,
+    each with whether the service manager runs its service now (``active``:
+    HOST.active(names), None for a name it cannot say); returns the task's
+    result."""
     tool = Tool(host.run, tool_path(params["tool_folder"], host.windows), [])
     result = {"changed": False, "repositories": [], "commands": tool.commands}
 
@@ -278,6 +272,10 @@ def list_repositories(params, host):
             repositories = None
         if not isinstance(repositories, list):
             raise Failed(unexpected(tool, lines))
+        active = host.active([entry.get("name", "") for entry in repositories])
+        for entry, running in zip(repositories, active):
+            entry.setdefault("enabled", None)
+            entry["active"] = running
         result["repositories"] = repositories
 
     return outcome(result, read)

@@ -1,8 +1,8 @@
 #!/usr/bin/python
 # -*- coding: utf-8 -*-
 # Copyright: zerinctl maintainers
-# The work is done by the action plugin of the same name on the controller;
-# this file documents it.
+# On POSIX hosts this module runs on the host and does all of a task's work
+# there; on Windows hosts the action plugin of the same name does it.
 
 from __future__ import absolute_import, division, print_function
 
@@ -28,8 +28,15 @@ description:
     tool's password argument C(-)), so no command line on the host shows
     them. The tool reads C(ZERINCTL_PASSWORD_FILE) and C(ZERINCTL_PASSWORD)
     before its standard input, so the task's environment must not set them.
-  - Runs as an action plugin that calls M(ansible.builtin.command) on POSIX
-    hosts and M(ansible.windows.win_command) on Windows hosts.
+  - With I(enabled), the system's service manager keeps the service. On
+    systemd hosts the unit C(zerinctl@NAME) (the template that the package
+    installs), on Windows hosts the service C(zerinctl-NAME) that the tool's
+    C(-register) makes. Once the unit is enabled or runs, I(state) works
+    through it; otherwise through the tool as above.
+  - On POSIX hosts the module runs on the host and does all of a task's
+    checks and work in one run. On Windows hosts, which run no Python module,
+    its action plugin calls M(ansible.windows.win_command) and
+    M(ansible.windows.win_service) from the controller.
 version_added: 0.1.0
 author: zerinctl maintainers
 extends_documentation_fragment:
@@ -41,7 +48,11 @@ attributes:
     details:
       - Runs C(-check) only and reports whether the task would change anything.
   diff_mode:
-    support: none
+    support: full
+    details:
+      - Shows the unit's enabled and active states before and after, the
+        unit's settings file, and for the password file only that it changed.
+      - The detached service of a task without a service manager has no diff.
 options:
   name:
     description: The repository's name in the installation's descriptor.
@@ -59,6 +70,41 @@ options:
     type: str
     choices: [started, stopped, restarted, absent]
     default: started
+  enabled:
+    description:
+      - Whether the system's service manager keeps the service running, at
+        boot and after a crash. Omitted, the registration is left as it is.
+      - On systemd hosts C(true) writes C(/etc/zerinctl/NAME.conf) (I(tool_folder),
+        I(user) and I(service_environment)) and C(/etc/zerinctl/NAME.password)
+        (mode 0600), each only when its content differs, and enables
+        C(zerinctl@NAME). With I(state=started) the unit then runs the
+        service; a detached engine that answers is stopped through the tool
+        first, so that the unit's start does not find it. A changed setting
+        or password restarts a running unit. C(false) disables the unit.
+      - With the unit enabled or running, I(state=stopped) stops the unit and
+        I(state=absent) stops and disables it and removes both files before
+        the repository is removed.
+      - On Windows hosts C(true) runs C(zerinctl -register NAME USER -) with
+        the password on standard input, and C(false) C(zerinctl -unregister NAME).
+      - Fails on hosts with neither systemd as the init nor Windows.
+      - Needs I(user) and I(password) when C(true); works by name, not with I(port).
+    type: bool
+    version_added: 1.1.0
+  service_environment:
+    description:
+      - Variables for the installation's scripts when the unit starts the
+        service (systemd hands a service a clean environment), for instance
+        C(QUARRA_HOME). Written into C(/etc/zerinctl/NAME.conf); needs I(enabled).
+      - The task's C(environment) keyword reaches only what the task runs itself.
+    type: dict
+    version_added: 1.1.0
+  service_start:
+    description:
+      - Windows hosts, with I(enabled); the service's start type (automatic, delayed automatic, manual).
+      - Omitted, the tool's default, automatic.
+    type: str
+    choices: [auto, delayed, demand]
+    version_added: 1.1.0
   user:
     description:
       - The engine's user name, which C(-start) hands to the engine.
@@ -135,6 +181,16 @@ EXAMPLES = r"""
     user: admin
     password: "{{ vexa_password }}"
 
+- name: Kept running by systemd, across crashes and reboots
+  zerin.admin.repository:
+    name: sales
+    tool_folder: /opt/zerin
+    user: admin
+    password: "{{ vexa_password }}"
+    enabled: true
+    service_environment:
+      QUARRA_HOME: /opt/quarra
+
 - name: Removed, with the remote database's credentials
   zerin.admin.repository:
     name: archive
@@ -166,6 +222,23 @@ commands:
   type: list
   elements: str
   sample: ["/opt/zerin/zerinctl -check sales admin -", "/opt/zerin/zerinctl -start sales admin ***"]
+unit:
+  description: The unit (C(zerinctl@NAME.service)) or Windows service (C(zerinctl-NAME)) asked; absent without one.
+  returned: where the host has a service manager
+  type: str
+  sample: zerinctl@sales.service
+enabled:
+  description:
+    - Whether the unit is enabled (the Windows service registered) after the task.
+    - Null without a service manager.
+  returned: always
+  type: bool
+  sample: true
+active:
+  description: Whether the unit (the Windows service) runs the service after the task; null without a service manager.
+  returned: always
+  type: bool
+  sample: true
 stdout_lines:
   description: The tool's output lines of all those commands, in order.
   returned: always
@@ -173,3 +246,14 @@ stdout_lines:
   elements: str
   sample: ["Zerin service not running on host localhost, port 18201", "Starting Quarra server..."]
 """
+
+from ansible_collections.zerin.admin.plugins.module_utils.local import run_module  # noqa: E402
+from ansible_collections.zerin.admin.plugins.module_utils.repository import OPTIONS, RULES, ensure_repository  # noqa: E402
+
+
+def main():
+    run_module(OPTIONS, ensure_repository, **RULES)
+
+
+if __name__ == "__main__":
+    main()

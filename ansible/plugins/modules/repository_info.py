@@ -1,8 +1,8 @@
 #!/usr/bin/python
 # -*- coding: utf-8 -*-
 # Copyright: zerinctl maintainers
-# The work is done by the action plugin of the same name on the controller;
-# this file documents it.
+# On POSIX hosts this module runs on the host and does all of a task's work
+# there; on Windows hosts the action plugin of the same name does it.
 
 from __future__ import absolute_import, division, print_function
 
@@ -19,8 +19,13 @@ description:
     alike. Changes nothing.
   - Fails with the tool's output when the tool cannot read its settings or
     the descriptor.
-  - Runs as an action plugin that calls M(ansible.builtin.command) on POSIX
-    hosts and M(ansible.windows.win_command) on Windows hosts.
+  - Says for each repository whether the system's service manager keeps its
+    service (I(enabled), from C(-list -json)) and, on systemd hosts, whether
+    its unit C(zerinctl@NAME) runs now (I(active)), asked of systemd once for
+    all of them.
+  - On POSIX hosts the module runs on the host, one run per task. On Windows
+    hosts, which run no Python module, its action plugin calls
+    M(ansible.windows.win_command) from the controller.
 version_added: 1.0.0
 author: zerinctl maintainers
 extends_documentation_fragment:
@@ -79,7 +84,22 @@ repositories:
     running:
       description: Whether the service answered a PING.
       type: bool
-  sample: [{"name": "sales", "host": "localhost", "port": 18201, "database": "local", "running": false}]
+    enabled:
+      description:
+        - Whether a registration keeps the service. On systemd hosts, the unit
+          C(zerinctl@NAME) is enabled; on Windows hosts, the service C(zerinctl-NAME)
+          is registered. Null where the host has no service manager the tool knows.
+      type: bool
+    start:
+      description: The Windows service's start type (C(auto), C(delayed), C(demand), C(disabled)); null elsewhere.
+      type: str
+    active:
+      description:
+        - Whether the unit C(zerinctl@NAME) runs the service now (it is active,
+          or restarting it); null where systemd is not the init, and on Windows hosts.
+      type: bool
+  sample: [{"name": "sales", "host": "localhost", "port": 18201, "database": "local", "running": true,
+            "enabled": true, "start": null, "active": true}]
 commands:
   description: The command line the task ran.
   returned: always
@@ -87,3 +107,14 @@ commands:
   elements: str
   sample: ["/opt/zerin/zerinctl -list -json"]
 """
+
+from ansible_collections.zerin.admin.plugins.module_utils.local import run_module  # noqa: E402
+from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import INFO_OPTIONS, list_repositories  # noqa: E402
+
+
+def main():
+    run_module(INFO_OPTIONS, lambda params, host, check_mode: list_repositories(params, host))
+
+
+if __name__ == "__main__":
+    main()

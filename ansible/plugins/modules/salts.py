@@ -1,8 +1,8 @@
 #!/usr/bin/python
 # -*- coding: utf-8 -*-
 # Copyright: zerinctl maintainers
-# The work is done by the action plugin of the same name on the controller;
-# this file documents it.
+# On POSIX hosts this module runs on the host and does all of a task's work
+# there; on Windows hosts the action plugin of the same name does it.
 
 from __future__ import absolute_import, division, print_function
 
@@ -30,16 +30,16 @@ description:
     value is skipped; one it lacks is imported; one it holds with another
     value fails the task, naming it, and nothing is imported (the store never
     overwrites a salt). The task is unchanged when every salt was skipped.
-  - The temporary folder is the task's own remote temporary folder, private
-    to the user the task runs as; it is removed whatever happens, also when
-    Ansible is told to keep remote files. No salt value reaches the task's
-    result, since only names and checksums are compared, on the controller.
+  - The temporary folder is private to the user the task runs as and is
+    removed whatever happens. No salt value reaches the task's result, since
+    only names and checksums are compared.
   - A salt the tool reports as failed fails the task, which names every salt
     that failed.
-  - Runs as an action plugin that calls M(ansible.builtin.command),
-    M(ansible.builtin.find), M(ansible.builtin.stat), M(ansible.builtin.slurp)
-    and M(ansible.builtin.file) on POSIX hosts and their M(ansible.windows)
-    counterparts on Windows hosts.
+  - On POSIX hosts the module runs on the host and does all the work in one
+    run. On Windows hosts, which run no Python module, its action plugin
+    calls M(ansible.windows.win_command), M(ansible.windows.win_find),
+    M(ansible.windows.win_stat), M(ansible.windows.slurp) and
+    M(ansible.windows.win_file) from the controller.
 version_added: 0.1.0
 author: zerinctl maintainers
 extends_documentation_fragment:
@@ -151,3 +151,14 @@ failed_salts:
   elements: str
   sample: ["payroll"]
 """
+
+from ansible_collections.zerin.admin.plugins.module_utils.local import run_module  # noqa: E402
+from ansible_collections.zerin.admin.plugins.module_utils.salts import OPTIONS, move_salts  # noqa: E402
+
+
+def main():
+    run_module(OPTIONS, move_salts)
+
+
+if __name__ == "__main__":
+    main()
