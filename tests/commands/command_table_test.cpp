@@ -661,15 +661,18 @@ TEST_F(CommandTable, ListOutlivesACheckThatThrows) {
   const std::string failed = "Cannot check the service of repository b: std::bad_alloc\n";
   run({
       row("-list", two,
-          prints("NAME  HOST           PORT   DATABASE  STATE\n"
-                 "a     localhost      {up}  local     running\n"
-                 "b     nomem.invalid  2      local     unknown\n" +
+          prints("NAME  HOST           PORT   DATABASE  REGISTERED  STATE\n"
+                 "a     localhost      {up}  local     {unregistered}running\n"
+                 "b     nomem.invalid  2      local     {unregistered}unknown\n" +
                  failed)),
       row("-list -json", two,
-          prints("[\n  {\"name\": \"a\", \"host\": \"localhost\", \"port\": {up}, \"database\": "
-                 "\"local\", \"running\": true},\n  {\"name\": \"b\", \"host\": \"nomem.invalid\", "
-                 "\"port\": 2, \"database\": \"local\", \"running\": null}\n]\n" +
-                 failed)),
+          prints(
+              "[\n  {\"name\": \"a\", \"host\": \"localhost\", \"port\": {up}, \"database\": "
+              "\"local\", \"running\": true, \"enabled\": {unregistered-json}, \"start\": null},\n"
+              "  {\"name\": \"b\", \"host\": \"nomem.invalid\", \"port\": 2, \"database\": "
+              "\"local\", \"running\": null, \"enabled\": {unregistered-json}, \"start\": "
+              "null}\n]\n" +
+              failed)),
   });
 }
 
