@@ -3,6 +3,7 @@
 #include "platform/process.h"
 
 #include "platform/service_win32.h"
+#include "platform/supervise.h"
 #include "platform/windows_support.h"
 
 #include <shellapi.h>
@@ -112,6 +113,15 @@ bool runThroughInterpreter(const std::string& command, bool showWindow, int* exi
   // The shell may hand a start to a running program and give no handle;
   // there is then nothing to wait for and the code stays as it was.
   if (request.hProcess == nullptr) return true;
+  // While "-run" awaits stop requests, a request bounds the script's time.
+  if (StopRequests* stops = StopRequests::live()) {
+    ChildProcess script;
+    script.id = reinterpret_cast<long long>(request.hProcess);
+    ChildEnd end;
+    stops->waitForScript(&script, &end);
+    *exitCode = end.code;
+    return true;
+  }
   ScopedHandle interpreter(request.hProcess);
   WaitForSingleObject(interpreter.get(), INFINITE);
   DWORD code = 0;

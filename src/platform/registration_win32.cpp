@@ -29,7 +29,10 @@ std::vector<ServiceRegistration> queryServiceRegistrations(const std::vector<std
     const std::wstring serviceName = wideText(serviceNameOf(names[i]));
     ServiceHandle service(OpenServiceW(manager.get(), serviceName.c_str(), SERVICE_QUERY_CONFIG));
     RegisteredConfig config;
-    answers[i].known = service.valid() || GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
+    // A name the manager cannot hold (a backslash, say) was never registered.
+    const DWORD refusal = service.valid() ? ERROR_SUCCESS : GetLastError();
+    answers[i].known = refusal == ERROR_SUCCESS || refusal == ERROR_SERVICE_DOES_NOT_EXIST ||
+                       refusal == ERROR_INVALID_NAME;
     answers[i].enabled = service.valid() &&
                          readRegisteredConfig(service.get(), serviceName, &config);
     if (answers[i].enabled) answers[i].start = startOf(config);

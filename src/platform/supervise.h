@@ -82,7 +82,9 @@ class StopRequests {
 // waits for it; fills `end` and releases the child.
 void endChild(ChildProcess* child, ChildEnd* end);
 
-// Sends `state` ("READY=1", "STOPPING=1") to the supervisor whose socket
-// NOTIFY_SOCKET names (systemd's notify protocol); nothing when it is unset,
-// and nothing on Windows, which has no such supervisor.
+// Tells the system's supervisor how the service stands ("READY=1",
+// "STOPPING=1"): on POSIX through the socket NOTIFY_SOCKET names (systemd's
+// notify protocol), nothing when it is unset; on Windows, in a service, as
+// the Service Control Manager's "running" and "stop pending", and nothing in
+// a console.
 void notifySupervisor(const char* state);
