@@ -121,9 +121,18 @@ echo "$secret" | ZERINCTL_SHUTDOWN_TIMEOUT=2 tool -register sales admin - >/dev/
 
 # A start: pending with checkpoints while the database starts, running
 # once the engine answers, with the registered password and no console.
-wine sc start zerinctl-sales >/dev/null
+# Wine's sc may return only once the start is over: the states are read
+# meanwhile, until running or 30 s.
+wine sc start zerinctl-sales >/dev/null &
+starter=$!
 checkpoints=""
-while now=$(query) && [[ $now == START_PENDING* ]]; do checkpoints+=" ${now##* }"; done
+for ((i = 0; i < 300; i++)); do
+  now=$(query)
+  if [[ $now == RUNNING* ]]; then break; fi
+  if [[ $now == START_PENDING* ]]; then checkpoints+=" ${now##* }"; fi
+  sleep 0.1
+done
+wait "$starter"
 expect "checkpoints while pending" "$(grep -c -E ' 0x[2-9]' <<<"$checkpoints")" 1
 await RUNNING
 expect "running once the engine answers" "$(tool -check sales u p)" \
