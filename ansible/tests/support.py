@@ -9,6 +9,7 @@ import socket
 import subprocess
 import sys
 import tempfile
+import threading
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -21,6 +22,40 @@ from ansible_collections.zerin.admin.plugins.module_utils.zerinctl import Failed
 PASSWORD = "pw-Vq83kLzT"
 PIN = "pin-X4mN2r"
 DB_PASSWORD = "dbpw-Hc71sQ"
+
+
+class ProcessList(threading.Thread):
+    """The command lines of the processes on this machine (booted hosts'
+    included), sampled from /proc every few ms until stopped; with MARKER
+    (NAME=VALUE), only of those whose environment holds it: what one run
+    shows, apart from other runs of these tests on the machine."""
+
+    def __init__(self, marker=None):
+        super().__init__(daemon=True)
+        self.marker = marker and marker.encode() + b"\0"
+        self.seen = set()
+        self.done = threading.Event()
+
+    def run(self):
+        while not self.done.wait(0.002):
+            for pid in os.listdir("/proc"):
+                try:
+                    if self.marker:
+                        with open("/proc/%s/environ" % pid, "rb") as f:
+                            if self.marker not in f.read():
+                                continue
+                    with open("/proc/%s/cmdline" % pid, "rb") as f:
+                        self.seen.add(f.read().replace(b"\0", b" ").decode("utf-8", "replace"))
+                except OSError:
+                    pass
+
+    def __enter__(self):
+        self.start()
+        return self
+
+    def __exit__(self, *_):
+        self.done.set()
+        self.join()
 
 
 def build_folder(flavour):

@@ -7,7 +7,6 @@ import json
 import os
 import subprocess
 import tempfile
-import threading
 import unittest
 
 import support
@@ -20,38 +19,6 @@ with open(os.path.join(support.ROOT, "demo", "common", "vexa", "store", "payroll
 DEMO = os.path.join(support.ROOT, "ansible", "demo.yml")
 TAKEN = {"repository": repository.OPTIONS, "repository_info": zerinctl.INFO_OPTIONS, "salts": salts.OPTIONS}
 MODULES = tuple(TAKEN)
-
-
-class ProcessList(threading.Thread):
-    """The command lines of the processes whose environment holds MARKER
-    (NAME=VALUE), sampled from /proc every few ms until stopped: what one
-    run shows, apart from other runs of these tests on the machine."""
-
-    def __init__(self, marker):
-        super().__init__(daemon=True)
-        self.marker = marker.encode() + b"\0"
-        self.seen = set()
-        self.done = threading.Event()
-
-    def run(self):
-        while not self.done.wait(0.002):
-            for pid in os.listdir("/proc"):
-                try:
-                    with open("/proc/%s/environ" % pid, "rb") as f:
-                        if self.marker not in f.read():
-                            continue
-                    with open("/proc/%s/cmdline" % pid, "rb") as f:
-                        self.seen.add(f.read().replace(b"\0", b" ").decode("utf-8", "replace"))
-                except OSError:
-                    pass
-
-    def __enter__(self):
-        self.start()
-        return self
-
-    def __exit__(self, *_):
-        self.done.set()
-        self.join()
 
 
 @unittest.skipUnless(support.built("native"), "no POSIX build in build/native")
@@ -76,7 +43,7 @@ class Playbooks(unittest.TestCase):
                               universal_newlines=True, timeout=600)
 
     def test_every_state_and_salts_with_no_secret_in_the_verbose_output_or_the_process_list(self):
-        with ProcessList("ZERIN_TEST_RUN=" + self.inst.temp) as processes:
+        with support.ProcessList("ZERIN_TEST_RUN=" + self.inst.temp) as processes:
             done = self.play("states.yml", "-vvv")
         self.assertEqual(done.returncode, 0, done.stdout[-6000:])
         self.assertIn("failed=0", done.stdout)

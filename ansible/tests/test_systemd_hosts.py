@@ -9,7 +9,6 @@ import re
 import shutil
 import subprocess
 import tempfile
-import threading
 import time
 import unittest
 
@@ -38,25 +37,6 @@ def unavailable():
     return None
 
 
-class CommandLines(threading.Thread):
-    """Every process's command line on this machine, the hosts' included,
-    sampled from /proc every few ms until stopped."""
-
-    def __init__(self):
-        super().__init__(daemon=True)
-        self.seen = set()
-        self.done = threading.Event()
-
-    def run(self):
-        while not self.done.wait(0.005):
-            for pid in os.listdir("/proc"):
-                try:
-                    with open("/proc/%s/cmdline" % pid, "rb") as f:
-                        self.seen.add(f.read().replace(b"\0", b" ").decode("utf-8", "replace"))
-                except OSError:
-                    pass
-
-
 class SystemdHosts(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -65,7 +45,7 @@ class SystemdHosts(unittest.TestCase):
             raise unittest.SkipTest("no booted hosts: " + reason)
         cls.temp = tempfile.mkdtemp(prefix="zerin-hosts-")
         cls.roots = dict((name, os.path.join(cls.temp, name)) for name in HOSTS)
-        cls.processes = CommandLines()
+        cls.processes = support.ProcessList()
         try:
             cls.lay_out()
         except BaseException:
